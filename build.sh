@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the 32-bit product DLL and its 64-bit twin, lays out the SDK in dist/
+# and runs the example program under Wine.
+source "$(dirname "$0")/cmake/setup.sh"
+common_require_build_tools
+
+dist="$COMMON_ROOT/dist"
+rm -rf "$dist"
+for arch in i686 x86_64; do
+    case $arch in i686) bits=32 ;; x86_64) bits=64 ;; esac
+    echo "== Building the ${bits}-bit Common.dll"
+    common_build "build-win$bits" "$arch"
+    cmake --install "$COMMON_ROOT/build-win$bits" --prefix "$dist/win$bits" >/dev/null
+done
+# One flat include folder serves both targets.
+cp -r "$dist/win64/include" "$dist/include"
+echo "== SDK in $dist"
+
+trap 'common_wine_stop; common_xvfb_stop' EXIT
+common_wine_env
+if [ -f "$COMMON_ROOT/build-win64/bin/CommonExample.exe" ]; then
+    echo "== Running the example under Wine"
+    (cd "$COMMON_ROOT/build-win64/bin" && wine ./CommonExample.exe)
+fi

@@ -1,0 +1,42 @@
+# The platform-free core, built natively under AddressSanitizer (with its leak
+# checker) and UndefinedBehaviorSanitizer, plus the libFuzzer harnesses.
+enable_testing()
+
+set(COMMON_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+
+add_library(CommonPortable STATIC ${COMMON_PORTABLE_SOURCES})
+foreach(dir IN LISTS COMMON_SOURCE_DIRS)
+    target_include_directories(CommonPortable PUBLIC ${CMAKE_SOURCE_DIR}/${dir})
+endforeach()
+target_compile_options(CommonPortable PUBLIC ${COMMON_SANITIZE} -g -Wall -Wextra)
+target_link_options(CommonPortable PUBLIC ${COMMON_SANITIZE})
+
+set(COMMON_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${COMMON_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+foreach(source IN LISTS COMMON_PORTABLE_TESTS)
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name}Native ${CMAKE_SOURCE_DIR}/${source})
+    target_link_libraries(${name}Native PRIVATE CommonPortable GTest::gtest_main)
+    add_test(NAME ${name}Native COMMAND ${name}Native)
+endforeach()
+
+# Each tests/*Fuzz.cpp is a libFuzzer harness, run for a bounded time.
+set(COMMON_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzzer runs in the tests")
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    file(GLOB fuzz_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*Fuzz.cpp)
+    foreach(source IN LISTS fuzz_sources)
+        get_filename_component(name ${source} NAME_WE)
+        add_executable(${name} ${source})
+        target_link_libraries(${name} PRIVATE CommonPortable)
+        target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+        target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+        add_test(NAME ${name}
+                 COMMAND ${name} -max_total_time=${COMMON_FUZZ_SECONDS} -print_final_stats=1
+                         ${CMAKE_BINARY_DIR}/corpus-${name})
+        file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/corpus-${name})
+        set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+    endforeach()
+endif()

@@ -1,0 +1,55 @@
+# The DLL, its SDK, and (on request) the tests, benchmark and example.
+enable_language(RC)
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+
+set(COMMON_SOURCES)
+set(COMMON_PUBLIC_HEADERS)
+foreach(dir IN LISTS COMMON_SOURCE_DIRS)
+    file(GLOB dir_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+    # Public headers are named after their class; other headers stay inside.
+    file(GLOB dir_headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/CT_*.h)
+    list(APPEND COMMON_SOURCES ${dir_sources})
+    list(APPEND COMMON_PUBLIC_HEADERS ${dir_headers})
+endforeach()
+file(GLOB COMMON_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
+
+add_library(Common SHARED ${COMMON_SOURCES} ${COMMON_RESOURCES})
+add_library(Common::Common ALIAS Common)
+set_target_properties(Common PROPERTIES PREFIX "" OUTPUT_NAME Common IMPORT_PREFIX "" IMPORT_SUFFIX ".lib")
+target_compile_definitions(Common PRIVATE COMMON_BUILD_DLL)
+target_compile_options(Common PRIVATE -Wall -Wextra)
+foreach(dir IN LISTS COMMON_SOURCE_DIRS)
+    target_include_directories(Common PUBLIC $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}/${dir}>)
+endforeach()
+target_include_directories(Common INTERFACE $<INSTALL_INTERFACE:include>)
+target_link_libraries(Common PRIVATE user32 comdlg32 shell32 ole32)
+# Exceptions thrown in the DLL are caught in other modules: every module must
+# share one unwinder (the i686 compiler's DWARF-2 unwinding needs it).
+target_link_options(Common PUBLIC -shared-libgcc)
+
+# The runtime DLLs that the library and its users load.
+set(COMMON_RUNTIME_DLLS)
+foreach(dll libstdc++-6.dll libgcc_s_dw2-1.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                    OUTPUT_VARIABLE dll_path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(IS_ABSOLUTE "${dll_path}" AND EXISTS "${dll_path}")
+        list(APPEND COMMON_RUNTIME_DLLS ${dll_path})
+    endif()
+endforeach()
+file(COPY ${COMMON_RUNTIME_DLLS} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+
+include(cmake/Install.cmake)
+
+if(COMMON_BUILD_EXAMPLES AND EXISTS ${CMAKE_SOURCE_DIR}/examples/CMakeLists.txt)
+    add_subdirectory(examples)
+endif()
+if(COMMON_BUILD_TESTS)
+    enable_testing()
+    add_subdirectory(tests)
+endif()
+if(COMMON_BUILD_BENCH AND EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+    add_subdirectory(bench)
+endif()

@@ -1,0 +1,61 @@
+// Helpers shared by the test programs. They use Win32 directly, so that what
+// they observe does not depend on the classes under test.
+#ifndef TEST_SUPPORT_H
+#define TEST_SUPPORT_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace test
+{
+/// A fresh folder under the temporary folder, removed with its content.
+class ScratchFolder
+{
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(ScratchFolder const &) = delete;
+    ScratchFolder &operator=(ScratchFolder const &) = delete;
+
+    /// The folder's full path, without a closing backslash.
+    std::string const &Path() const { return path_; }
+    /// The full path of a name inside the folder.
+    std::string File(std::string const &name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+std::vector<unsigned char> ReadBytes(std::string const &path);
+void WriteBytes(std::string const &path, std::vector<unsigned char> const &bytes);
+bool FileExists(std::string const &path);
+/// The bytes of a narrow text stored as 16-bit little-endian units.
+std::vector<unsigned char> Utf16Bytes(std::string const &text);
+
+/// Waits for a visible top-level window of this process with that title.
+HWND WaitForWindow(char const *title, DWORD timeout_ms = 15000);
+std::string WindowText(HWND window);
+/// The texts of the window's static controls, in child order, joined by '\n'.
+std::string StaticTexts(HWND window);
+/// Clicks the button with that control ID, as a user would.
+void PressButton(HWND dialog, int id);
+
+/// Runs a function on a helper thread while the test thread shows a modal box.
+class Driver
+{
+public:
+    typedef void (*Action)(void *context);
+    Driver(Action action, void *context);
+    /// Waits for the helper thread to finish.
+    ~Driver();
+    Driver(Driver const &) = delete;
+    Driver &operator=(Driver const &) = delete;
+
+private:
+    HANDLE thread_;
+};
+} // namespace test
+
+#endif
