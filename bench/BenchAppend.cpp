@@ -35,6 +35,7 @@ double d_AppendWithCMs(char const *p_line, unsigned int n_appends, bool &b_corre
     std::unique_ptr<char[]> p_text(new char[n_appends * n_line + 1]());
     for (unsigned int n_append = 0; n_append < n_appends; ++n_append)
         std::memcpy(p_text.get() + std::strlen(p_text.get()), p_line, n_line + 1);
+    v_Use(p_text.get());
     double const d_ms = co_watch.d_Ms();
     b_correct = b_correct && std::strlen(p_text.get()) == n_appends * n_line;
     return d_ms;
@@ -80,9 +81,12 @@ double d_AddElementsWithCMs(std::vector<std::string> const &co_elements, bool &b
         std::memcpy(p_end, co_element.c_str(), co_element.size() + 1);
         p_end[co_element.size() + 1] = 0;
     }
+    v_Use(p_list.get());
     double const d_ms = co_watch.d_Ms();
-    b_correct = b_correct && p_list[n_bytes - 1] == 0 && p_list[n_bytes - 2] == 0
-        && p_list[n_bytes - 3] == 't';
+    size_t n_elements = 0;
+    for (char const *p_element = p_list.get(); *p_element; p_element += std::strlen(p_element) + 1)
+        ++n_elements;
+    b_correct = b_correct && n_elements == co_elements.size();
     return d_ms;
 }
 

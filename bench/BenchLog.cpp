@@ -37,6 +37,7 @@ double d_ReferenceMs(std::string const &co_line, unsigned int n_lines, bool &b_c
         co_log += co_line;
         co_log += "\r\n";
     }
+    v_Use(co_log.data());
     double const d_ms = co_watch.d_Ms();
     b_correct = b_correct && co_log.size() == n_lines * n_LineBytes;
     return d_ms;

@@ -38,6 +38,8 @@ struct CT_Median
 /// Up to n_maxRuns runs, stopping early once the next run would overrun the
 /// time budget (a run that takes minutes is measured once, not seven times).
 CT_Median co_Measure(ft_Run const &f_run, unsigned int n_maxRuns = 7);
+/// The median of runs timed elsewhere (at least one).
+CT_Median co_MedianOf(std::vector<double> co_times);
 /// A median scaled by a factor, for figures extrapolated from a smaller run.
 CT_Median co_Scaled(CT_Median co_median, double d_factor);
 
@@ -131,6 +133,10 @@ public:
 private:
     HANDLE h_handle;
 };
+
+/// Hands a result to code the compiler cannot see into, so that the work
+/// that made it is not optimised away or moved past the stopwatch.
+void v_Use(void const *p_result);
 
 /// A line of 60 printable characters; the number makes each line different.
 std::string co_Line(unsigned int n_number);
