@@ -56,13 +56,14 @@ unsigned int n_MidCapacity(unsigned int n_count)
     return n_capacity;
 }
 
-/// Bytes of an element list: its elements, their terminators and the closing zero.
-unsigned int n_ListSize(char const *p_list)
+/// Bytes of an element list before its closing zero, or up to the limit when the
+/// list is not closed before it (a last text that fills the room of a buffer).
+unsigned int n_ListSize(char const *p_list, char const *p_limit)
 {
     char const *p_element = p_list;
-    while (*p_element != 0)
+    while (p_element < p_limit && *p_element != 0)
         p_element += std::strlen(p_element) + 1;
-    return static_cast<unsigned int>(p_element - p_list) + 1;
+    return static_cast<unsigned int>((p_element < p_limit ? p_element : p_limit) - p_list);
 }
 
 /// Finds a pattern's occurrences from left to right. A match that begins inside a
@@ -572,8 +573,10 @@ void CT_String::v_PutArray(char const *p_list)
 {
     if (p_list != 0 && b_Holds(p_list))
     {
-        // Growth would free the list while it is read.
-        std::string const co_copy(p_list, n_ListSize(p_list));
+        // Growth would free the list while it is read. The copy is closed by
+        // two zeros, as the list may end with the buffer's extra byte.
+        std::string co_copy(p_list, n_ListSize(p_list, p_buffer + n_capacity + 1));
+        co_copy.append(2, '\0');
         v_PutArray(co_copy.data());
         return;
     }
