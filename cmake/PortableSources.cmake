@@ -1,3 +1,2 @@
 # The delimiter matcher of the file scan needs no Windows either.
 list(APPEND COMMON_PORTABLE_SOURCES files/DelimiterScan.cpp)
-list(APPEND COMMON_PORTABLE_TESTS tests/DelimiterScanTest.cpp)

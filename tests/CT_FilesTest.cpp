@@ -67,16 +67,6 @@ Bytes const co_TenBytes = {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'};
 
 // ---- Open modes and their failures ----------------------------------------
 
-TEST_F(FilesTest, NewObjectIsClosedWithEmptyPath)
-{
-    CT_Files co_file;
-    EXPECT_EQ("", Text(co_file.cco_GetFullPath()));
-    EXPECT_EQ(0xFFFFFFFFu, co_file.n_GetSeek());
-    co_file.v_Close();
-    co_file.v_Cancel();
-    EXPECT_EQ("", Text(co_file.cco_GetFullPath()));
-}
-
 TEST_F(FilesTest, ReadOpenOfMissingFileRaises17AndStaysClosed)
 {
     CT_Files co_file;
@@ -84,19 +74,6 @@ TEST_F(FilesTest, ReadOpenOfMissingFileRaises17AndStaysClosed)
     EXPECT_EQ(File("missing.txt"), Text(co_file.cco_GetFullPath()));
     EXPECT_EQ(0xFFFFFFFFu, co_file.n_GetSeek());
     EXPECT_FALSE(test::FileExists(File("missing.txt")));
-}
-
-TEST_F(FilesTest, WriteOpenCreatesOrCutsToLengthZero)
-{
-    test::WriteBytes(File("a.txt"), co_TenBytes);
-    {
-        CT_Files co_file;
-        co_file.v_Open(Path("a.txt"), CT_Files::e_Write, 0);
-        EXPECT_EQ(0, FileSize(File("a.txt")));
-        co_file.v_Open(Path("new.txt"), CT_Files::e_Write, 0);
-        EXPECT_EQ(0, FileSize(File("new.txt")));
-    }
-    EXPECT_EQ(0, FileSize(File("new.txt")));
 }
 
 TEST_F(FilesTest, SecondObjectCannotOpenAHeldFile)
@@ -135,6 +112,15 @@ TEST_F(FilesTest, WrongDirectionAndClosedObjectRaiseWithPath)
     CT_Errors::v_ResetError();
     co_writer.v_Read(ac_buffer, 0); // no platform call, no error
     EXPECT_EQ(1, CT_Errors::set_GetLastError());
+    EXPECT_EQ(0xFFFFFFFFu, co_writer.n_GetSeek());
+
+    unsigned short an_unit[4] = {0, 0, 0, 0};
+    co_reader.v_ReadUnicode(an_unit, 2);
+    EXPECT_EQ(0x3130, an_unit[0]);
+    co_reader.v_ReadUnicode(an_unit, 8); // across the end: what is there, no error
+    EXPECT_EQ(0x3938, an_unit[3]);
+    EXPECT_EQ(10u, co_reader.n_GetSeek());
+    ExpectRaise(e_FileRead, File("r.txt"), [&] { co_reader.v_Read(ac_buffer, 1); });
 }
 
 // ---- Safe save: every state on disk ---------------------------------------
@@ -142,25 +128,14 @@ TEST_F(FilesTest, WrongDirectionAndClosedObjectRaiseWithPath)
 TEST_F(FilesTest, BackupOpenCutsFileAndCommitDeletesBackup)
 {
     test::WriteBytes(File("doc.txt"), co_TenBytes);
-    CT_Files co_file;
-    co_file.v_Open(Path("doc.txt"), CT_Files::e_Write, 1);
-    EXPECT_EQ(0, FileSize(File("doc.txt")));
-    EXPECT_EQ(co_TenBytes, test::ReadBytes(File("doc.txt.old")));
-    co_file.v_Write(CT_String("new"));
-    co_file.v_Close();
-    EXPECT_EQ(test::Utf16Bytes("new"), test::ReadBytes(File("doc.txt")));
-    EXPECT_FALSE(test::FileExists(File("doc.txt.old")));
-}
-
-TEST_F(FilesTest, DestructionCommitsLikeClose)
-{
-    test::WriteBytes(File("doc.txt"), co_TenBytes);
     {
         CT_Files co_file;
         co_file.v_Open(Path("doc.txt"), CT_Files::e_Write, 1);
-        co_file.v_Write(CT_String("n"));
-    }
-    EXPECT_EQ(test::Utf16Bytes("n"), test::ReadBytes(File("doc.txt")));
+        EXPECT_EQ(0, FileSize(File("doc.txt")));
+        EXPECT_EQ(co_TenBytes, test::ReadBytes(File("doc.txt.old")));
+        co_file.v_Write(CT_String("new"));
+    } // destruction commits as v_Close does
+    EXPECT_EQ(test::Utf16Bytes("new"), test::ReadBytes(File("doc.txt")));
     EXPECT_FALSE(test::FileExists(File("doc.txt.old")));
 }
 
@@ -350,20 +325,12 @@ TEST_F(FilesTest, TemporaryFilesAreDistinctEmptyAndNamedFromVl)
     co_second.v_Close();
     EXPECT_EQ(Concat(test::Utf16Bytes("t"), test::Utf16Bytes("\r\n")), test::ReadBytes(first));
     EXPECT_TRUE(test::FileExists(second));
-    DeleteFileA(first.c_str());
+    co_first.v_Delete();
+    co_second.v_Open();
+    co_second.v_Cancel();
+    EXPECT_FALSE(test::FileExists(first));
+    EXPECT_FALSE(test::FileExists(Text(co_second.cco_GetFullPath())));
     DeleteFileA(second.c_str());
-}
-
-TEST_F(FilesTest, CancelAndDeleteRemoveTemporaryFiles)
-{
-    CT_Files co_cancelled;
-    co_cancelled.v_Open();
-    CT_Files co_deleted;
-    co_deleted.v_Open();
-    co_cancelled.v_Cancel();
-    co_deleted.v_Delete();
-    EXPECT_FALSE(test::FileExists(Text(co_cancelled.cco_GetFullPath())));
-    EXPECT_FALSE(test::FileExists(Text(co_deleted.cco_GetFullPath())));
 }
 
 // ---- Path utilities --------------------------------------------------------
@@ -462,24 +429,6 @@ TEST_F(FilesTest, WritelnStoresUnitsWithCrLfAndNoByteOrderMark)
     EXPECT_EQ(co_expected, test::ReadBytes(File("t.txt")));
 }
 
-TEST_F(FilesTest, RawReadsStopAtTheEndOfTheFile)
-{
-    test::WriteBytes(File("r.bin"), Bytes{1, 2, 3, 4, 5});
-    CT_Files co_file;
-    co_file.v_Open(Path("r.bin"), CT_Files::e_Read, 0);
-    unsigned short an_unit[2] = {0, 0};
-    co_file.v_ReadUnicode(an_unit, 2);
-    EXPECT_EQ(0x0201, an_unit[0]);
-    EXPECT_EQ(0, an_unit[1]);
-    char ac_buffer[8] = {0};
-    co_file.v_Read(ac_buffer, 8); // across the end: what is there, no error
-    EXPECT_EQ(0, std::memcmp(ac_buffer, "\x03\x04\x05", 3));
-    EXPECT_EQ(5u, co_file.n_GetSeek());
-    ExpectRaise(e_FileRead, File("r.bin"), [&] { co_file.v_Read(ac_buffer, 1); });
-    co_file.v_Read(ac_buffer, 0);
-    EXPECT_EQ(5u, co_file.n_GetSeek());
-}
-
 TEST_F(FilesTest, ReadsBackWritelnLinesUntilCode19)
 {
     std::vector<std::string> lines = {"first", "", "with\ttab and \xE9", std::string(5000, 'L'), "last"};
@@ -537,40 +486,25 @@ TEST_F(FilesTest, CountAndReadUpToADelimiter)
     EXPECT_EQ(18u, co_file.n_GetSeek());
 }
 
-TEST_F(FilesTest, ScanFindsALineEndThatBeginsInsideABrokenMatch)
+TEST_F(FilesTest, ScanFindsLineEndsInsideBrokenMatchesAndAtOddOffsets)
 {
-    test::WriteBytes(File("crcrlf.txt"), test::Utf16Bytes("a\r\r\nb\r\n"));
+    // CR CR LF; then 'A' 00 'B' with CR LF one byte off the unit grid; then a
+    // unit with no narrow form.
+    Bytes const co_odd = {'A', 0, 'B', 0x0D, 0, 0x0A, 0};
+    Bytes const co_wide = {'a', 0, 0x3A, 0x26, ';', 0};
+    test::WriteBytes(File("scan.bin"), Concat(Concat(test::Utf16Bytes("a\r\r\n"), co_odd), co_wide));
     CT_Files co_file;
-    co_file.v_Open(Path("crcrlf.txt"), CT_Files::e_Read, 0);
+    co_file.v_Open(Path("scan.bin"), CT_Files::e_Read, 0);
     CT_String co_text;
     co_file.v_ReadUntil(co_text, CT_String("\r\n"));
     EXPECT_EQ("a\r", Text(co_text));
     EXPECT_EQ(8u, co_file.n_GetSeek());
-    co_file.v_ReadUntil(co_text, CT_String("\r\n"));
-    EXPECT_EQ("b", Text(co_text));
-}
-
-TEST_F(FilesTest, ScanMatchesAtOddOffsetsAndOddCountsReadWhole)
-{
-    // 'A' 00 'B', then the units CR LF one byte off the unit grid.
-    test::WriteBytes(File("odd.bin"), Bytes{'A', 0, 'B', 0x0D, 0, 0x0A, 0, 'C'});
-    CT_Files co_file;
-    co_file.v_Open(Path("odd.bin"), CT_Files::e_Read, 0);
     EXPECT_EQ(3u, co_file.n_CountUntil(CT_String("\r\n")));
-    CT_String co_text;
     co_file.v_ReadUntil(co_text, CT_String("\r\n"));
-    EXPECT_EQ("AB", Text(co_text));
-    EXPECT_EQ(7u, co_file.n_GetSeek());
-}
-
-TEST_F(FilesTest, UnitsWithoutNarrowFormReadBackAsQuestionMarks)
-{
-    test::WriteBytes(File("wide.bin"), Bytes{'a', 0, 0x3A, 0x26, 'b', 0, ';', 0});
-    CT_Files co_file;
-    co_file.v_Open(Path("wide.bin"), CT_Files::e_Read, 0);
-    CT_String co_text;
+    EXPECT_EQ("AB", Text(co_text)); // the odd last byte is a unit of its own
+    EXPECT_EQ(15u, co_file.n_GetSeek());
     co_file.v_ReadUntil(co_text, CT_String(";"));
-    EXPECT_EQ("a?b", Text(co_text));
+    EXPECT_EQ("a?", Text(co_text));
 }
 
 TEST_F(FilesTest, MultibyteLocaleWritesOnlyTheConvertedUnits)
