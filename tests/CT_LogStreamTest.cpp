@@ -225,13 +225,13 @@ TEST_F(LogStreamTest, SaveIntoMissingFolderRaises17WithPathAndKeepsLog)
 }
 
 // Wine maps drive Z: to the Unix root. /dev/full opens for writing like a
-// file, but every write to it fails ("no space left"), so the open succeeds
-// and the write fails, which no ordinary Windows path gives reliably.
+// file, but every write to it fails (ERROR_DISK_FULL): the open succeeds and
+// the write fails, which no ordinary Windows path gives reliably.
 TEST_F(LogStreamTest, WriteFailureIsRecordedAndSaveReturns)
 {
+    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") == 0)
+        GTEST_SKIP() << "needs Wine's Z: drive and its /dev/full";
     std::string path = "Z:\\dev\\full";
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << "needs Wine's Z: drive and /dev/full";
     CT_LogStream co_log;
     co_log << CT_String("lost");
     co_log.v_Save(CT_String(path.c_str()));
