@@ -10,11 +10,12 @@ for arch in i686 x86_64; do
     case $arch in i686) bits=32 ;; x86_64) bits=64 ;; esac
     echo "== Building the ${bits}-bit Common.dll"
     common_build "build-win$bits" "$arch"
-    cmake --install "$COMMON_ROOT/build-win$bits" --prefix "$dist/win$bits" >/dev/null
+    # Both targets share the prefix: one flat include/, then win32/ and win64/
+    # with their DLLs, and a package in cmake/ that serves either.
+    cmake --install "$COMMON_ROOT/build-win$bits" --prefix "$dist" >/dev/null
 done
-# One flat include folder serves both targets.
-cp -r "$dist/win64/include" "$dist/include"
 echo "== SDK in $dist"
+(cd "$dist" && find . -type f | sort | sed 's|^\./|   |')
 
 trap 'common_wine_stop; common_xvfb_stop' EXIT
 common_wine_env

@@ -5,10 +5,22 @@
 //   co_file.v_Open(co_path, CT_Files::e_Write, 1); // backs up co_path + ".old"
 //   co_file.v_Writeln(co_line);
 //   co_file.v_Close();                             // commit; v_Cancel() rolls back
+//
+// Copies: a copy (construction or assignment) names the same path but starts
+// Closed. The open handle and the backup stay with the original, which alone
+// closes the one and deletes the other, so no handle is closed twice and no
+// backup deleted twice. Assigning to an object that holds a file open first
+// commits that file, as v_Close does.
+//
+// Reading: the scans read ahead in blocks and keep the block between calls;
+// every other operation settles the platform's file pointer first, so
+// n_GetSeek and every result are what byte-by-byte reads would give.
 #ifndef CT_FILES_H
 #define CT_FILES_H
 
 #include <windows.h>
+
+#include <memory>
 
 #include "CT_String.h"
 
@@ -43,12 +55,13 @@ public:
     void v_Open(CT_String const &co_path, et_OpenMode e_mode, int b_backup);
     /// Creates a new temporary file ("vl" prefix) and opens it for writing.
     void v_Open();
-    /// Copies the file at the path to path + ".old", if it exists.
+    /// Copies the file at the path to path + ".old", if it exists; raises
+    /// code 17 with the path when the copy cannot be made and flushed.
     void v_SaveOldFile();
     /// Commits: closes the file and deletes the backup.
     void v_Close();
-    /// Rolls back: closes the file, then restores the backup or removes what
-    /// this object wrote.
+    /// Rolls back: closes the file, then restores the backup, or removes the
+    /// file if this object created or truncated it since its last commit.
     void v_Cancel();
     /// Closes, then deletes the file and its backup.
     void v_Delete();
@@ -75,13 +88,30 @@ public:
     unsigned int n_GetSeek();
 
 private:
-    char c_ReadChar();
     void v_ClearOldFile();
     void v_CloseHandle();
+    int b_MakeBackup();
+    void v_RestoreBackup();
+    void v_ScanPast(unsigned char const *p_pattern, unsigned int n_length);
+    unsigned int n_CountBefore(unsigned char const *p_pattern, unsigned int n_length);
+    void v_FillBlock();
+    void v_DropBlock();
+    unsigned long long n_GetPosition();
+    void v_SetPosition(unsigned long long n_position);
 
     CT_String co_path;
     CT_String co_oldfile;
     HANDLE h_file;
+    // 1 while the file at co_path holds what this object created or cut to
+    // length 0 since its last commit: only then may v_Cancel remove it.
+    int b_written;
+    // Read-ahead of the scans: the file's bytes from n_blockstart on. While it
+    // holds bytes (n_blocklength > 0) the platform's file pointer stands at
+    // its end and the object's position is n_blockstart + n_blockcursor.
+    std::unique_ptr<unsigned char[]> p_block;
+    unsigned long long n_blockstart;
+    unsigned int n_blocklength;
+    unsigned int n_blockcursor;
 };
 
 #endif

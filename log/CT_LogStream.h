@@ -9,6 +9,8 @@
 
 #include "CT_String.h"
 
+class CT_Files;
+
 class COMMON_API CT_LogStream
 {
 public:
@@ -36,10 +38,16 @@ public:
 
 private:
     CT_LogStream &operator=(CT_LogStream const &);
+    void v_Append(char const *p_text, unsigned int n_bytes);
+    void v_Reserve(unsigned int n_length);
+    void v_WriteText(CT_Files &co_file) const;
 
     CT_String co_logtext;
     CT_String co_eof;
     CT_String co_name;
+    // Bytes of co_logtext's text. Only this class writes the text, so it
+    // knows where it ends and appends there without walking it.
+    unsigned int n_textlength;
 };
 
 #endif

@@ -1,0 +1,147 @@
+#include "CT_LogStream.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <new>
+
+#include "CT_Files.h"
+#include "CT_ResString.h"
+#include "Module.h"
+
+namespace
+{
+/// The time stamp, "%month-%day-%year at %hour:%min".
+unsigned int const n_TimeStampId = 51;
+/// The log files' filter, "Veltrane Log file (*.log)|*.log||".
+unsigned int const n_FilterId = 52;
+char const *const p_Marker = "%";
+char const *const p_SeparatorLine = "______________________";
+/// b_ReSize adds 512 spare bytes and a terminator's byte to what it is asked
+/// for, all in 32 bits; a larger text cannot be held by one string.
+unsigned int const n_MaxGrowth = UINT_MAX - 513;
+} // namespace
+
+CT_LogStream::CT_LogStream() : co_logtext(), co_eof("\r\n"), co_name("Log"), n_textlength(0)
+{
+}
+
+CT_LogStream::CT_LogStream(CT_LogStream const &co_other)
+    : co_logtext(co_other.co_logtext), co_eof(co_other.co_eof), co_name(co_other.co_name),
+      n_textlength(co_other.n_textlength)
+{
+}
+
+CT_LogStream::~CT_LogStream()
+{
+}
+
+CT_LogStream &CT_LogStream::operator<<(CT_String const &co_text)
+{
+    // Appending the log to itself: growing would move the bytes being read.
+    if (&co_text == &co_logtext)
+        return *this << CT_String(co_text);
+    char const *p_text = co_text;
+    if (p_text != 0)
+        v_Append(p_text, static_cast<unsigned int>(std::strlen(p_text)));
+    return *this;
+}
+
+void CT_LogStream::v_Clear()
+{
+    co_logtext.v_Empty();
+    n_textlength = 0;
+}
+
+CT_String const &CT_LogStream::cco_GetText() const
+{
+    return co_logtext;
+}
+
+CT_String const &CT_LogStream::cco_Eof() const
+{
+    return co_eof;
+}
+
+CT_String const &CT_LogStream::cco_GetName() const
+{
+    return co_name;
+}
+
+void CT_LogStream::v_SetName(CT_String const &co_newname)
+{
+    co_name = co_newname;
+}
+
+void CT_LogStream::v_PrintTime()
+{
+    SYSTEMTIME co_now;
+    GetLocalTime(&co_now);
+    CT_ResString co_stamp(h_module, n_TimeStampId, CT_String(p_Marker));
+    co_stamp.v_Fix(co_now.wYear, CT_String("year"), 0);
+    co_stamp.v_Fix(co_now.wDay, CT_String("day"), 0);
+    co_stamp.v_Fix(co_now.wMonth, CT_String("month"), 0);
+    co_stamp.v_Fix(co_now.wHour, CT_String("hour"), 2);
+    co_stamp.v_Fix(co_now.wMinute, CT_String("min"), 2);
+    *this << co_stamp.cco_Get();
+}
+
+void CT_LogStream::v_Separator()
+{
+    *this << CT_String(p_SeparatorLine) << co_eof << co_eof;
+}
+
+CT_String const CT_LogStream::cco_GetFilter() const
+{
+    CT_ResString co_filter(h_module, n_FilterId, CT_String(p_Marker));
+    return CT_String(co_filter.cco_Get());
+}
+
+void CT_LogStream::v_Save(CT_String const &co_path) const
+{
+    CT_Files co_file;
+    co_file.v_Open(co_path, CT_Files::e_Write, 0);
+    v_WriteText(co_file);
+    co_file.v_Close();
+}
+
+// A failed write has already recorded code 18 and the path as the last error.
+// Callers of v_Save expect it to return all the same and ask for the last
+// error if they want to know, so the failure stops here and the file is closed.
+void CT_LogStream::v_WriteText(CT_Files &co_file) const
+{
+    try
+    {
+        co_file.v_Writeln(co_logtext);
+    }
+    catch (...)
+    {
+    }
+}
+
+void CT_LogStream::v_Append(char const *p_text, unsigned int n_bytes)
+{
+    if (n_bytes >= n_MaxGrowth - n_textlength)
+        throw std::bad_alloc();
+    v_Reserve(n_textlength + n_bytes);
+    char *p_end = static_cast<char *>(co_logtext) + n_textlength;
+    std::memcpy(p_end, p_text, n_bytes);
+    p_end[n_bytes] = 0;
+    n_textlength += n_bytes;
+}
+
+// Makes the room larger than the length, so the terminator stays inside the
+// room and everything behind the text stays zero, as the string's own append
+// leaves it. The room doubles when it runs out: the string's own growth adds
+// only 512 bytes, which would copy a long log again every few appends.
+void CT_LogStream::v_Reserve(unsigned int n_length)
+{
+    unsigned int n_room = co_logtext.n_GetSize();
+    if (n_length < n_room)
+        return;
+    unsigned long long n_doubled = 2ULL * n_room;
+    unsigned long long n_wanted = std::max<unsigned long long>(n_length, n_doubled);
+    co_logtext.b_ReSize(static_cast<unsigned int>(std::min<unsigned long long>(n_wanted, n_MaxGrowth)));
+}
