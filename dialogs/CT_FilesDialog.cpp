@@ -1,6 +1,7 @@
 #include "CT_FilesDialog.h"
 
 #include <commdlg.h>
+#include <cstddef>
 #include <shlobj.h>
 
 #include "CT_Errors.h"
@@ -26,6 +27,8 @@ static_assert(n_BrowseFlags == 0x41, "browse flags");
 // Callers built against the older structure pass 76 bytes on i686; the
 // fields Windows 2000 added at its end are left out.
 DWORD const n_FileDialogSize = OPENFILENAME_SIZE_VERSION_400A;
+static_assert(sizeof(void *) != 4 || offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
+              "the 76-byte structure on i686");
 
 // The most SHGetPathFromIDListA writes, terminator included.
 unsigned int const n_ShellPathRoom = MAX_PATH;
@@ -41,7 +44,7 @@ public:
     CT_ShellAllocator() : p_malloc(0)
     {
         HRESULT n_result = SHGetMalloc(&p_malloc);
-        if (n_result != S_OK) { p_malloc = 0; CT_Errors::v_ThrowError(e_Unknown, 0); }
+        if (n_result != S_OK) CT_Errors::v_ThrowError(e_Unknown, 0);
     }
     ~CT_ShellAllocator() { p_malloc->Release(); }
     CT_ShellAllocator(CT_ShellAllocator const &) = delete;
