@@ -109,6 +109,14 @@ void v_FillFileDialog(OPENFILENAMEA &so_dialog, HWND h_owner, CT_String &co_list
 
 // Save and open share everything but the platform call, the default title
 // and the flags.
+// The platform leaves the size it would have needed in the buffer's first two
+// bytes; the caller gets back the text it offered, then the raise.
+[[noreturn]] void v_TooManyFiles(CT_String &co_folder, CT_String const &co_offered)
+{
+    co_folder = static_cast<char const *>(co_offered);
+    CT_Errors::v_ThrowError(e_TooManyFiles, 0);
+}
+
 typedef BOOL(WINAPI *et_FileDialogCall)(LPOPENFILENAMEA);
 
 int b_RunSingle(et_FileDialogCall p_call, unsigned int n_defaultId, DWORD n_flags, CT_String &co_file,
@@ -167,6 +175,7 @@ int CT_FilesDialog::b_ChooseOpenMultipleFile(CT_String &co_folder, CT_String &co
 {
     CT_ResString const co_title(h_module, n_MultipleTitleId, co_Marker());
     CT_String co_list(co_FilterList(co_filter));
+    CT_String const co_offered(static_cast<char const *>(co_folder));
     OPENFILENAMEA so_dialog;
     v_FillFileDialog(so_dialog, h_owner, co_list, co_folder, co_title.cco_Get(), n_MultipleFlags);
     if (GetOpenFileNameA(&so_dialog))
@@ -175,7 +184,7 @@ int CT_FilesDialog::b_ChooseOpenMultipleFile(CT_String &co_folder, CT_String &co
         return 1;
     }
     DWORD n_error = CommDlgExtendedError();
-    if (n_error == FNERR_BUFFERTOOSMALL) CT_Errors::v_ThrowError(e_TooManyFiles, 0);
+    if (n_error == FNERR_BUFFERTOOSMALL) v_TooManyFiles(co_folder, co_offered);
     return 0;
 }
 

@@ -27,8 +27,14 @@ struct Script
     std::string title;
     std::string typed; // put into the file-name field; empty: leave it
     int button = IDCANCEL;
+    // A box the dialog raises after the button: pressed with box_button,
+    // then the dialog with then_button (0: nothing more).
+    int box_button = 0;
+    int then_button = 0;
 
     bool found = false;
+    bool box_found = false;
+    std::string box_text;
     std::string offered;
     std::vector<std::string> filters;
     HWND owner = nullptr;
@@ -56,6 +62,47 @@ std::vector<std::string> ComboItems(HWND combo)
     return items;
 }
 
+struct OwnedContext
+{
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK MatchOwned(HWND window, LPARAM param)
+{
+    OwnedContext *context = reinterpret_cast<OwnedContext *>(param);
+    if (GetWindow(window, GW_OWNER) != context->owner || !IsWindowVisible(window))
+        return TRUE;
+    context->found = window;
+    return FALSE;
+}
+
+HWND WaitForOwnedWindow(HWND owner, DWORD timeout_ms)
+{
+    DWORD start = GetTickCount();
+    for (;;)
+    {
+        OwnedContext context = {owner, nullptr};
+        EnumWindows(MatchOwned, reinterpret_cast<LPARAM>(&context));
+        if (context.found || GetTickCount() - start > timeout_ms)
+            return context.found;
+        Sleep(50);
+    }
+}
+
+void AnswerBox(HWND dialog, Script *script)
+{
+    HWND box = WaitForOwnedWindow(dialog, 5000);
+    script->box_found = box != nullptr;
+    if (box)
+    {
+        script->box_text = test::StaticTexts(box);
+        test::PressButton(box, script->box_button);
+    }
+    if (script->then_button)
+        test::PressButton(dialog, script->then_button);
+}
+
 void RunFileDialog(void *context)
 {
     Script *script = static_cast<Script *>(context);
@@ -71,6 +118,8 @@ void RunFileDialog(void *context)
     if (!script->typed.empty())
         SendMessageA(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(script->typed.c_str()));
     test::PressButton(dialog, script->button);
+    if (script->box_button)
+        AnswerBox(dialog, script);
 }
 
 std::vector<std::string> Elements(CT_String list)
@@ -165,6 +214,29 @@ TEST_F(FilesDialogTest, OpenGivesFullPathOfTypedName)
     EXPECT_STREQ(file, (folder_ + "\\b.txt").c_str());
 }
 
+TEST_F(FilesDialogTest, SaveAsksBeforeOverwriting)
+{
+    CT_String file;
+    Script script = Press("Export", IDOK, "a.txt");
+    script.box_button = IDYES;
+    EXPECT_NE(Save(file, script), 0);
+    ASSERT_TRUE(script.found);
+    EXPECT_TRUE(script.box_found);
+    EXPECT_STREQ(file, (folder_ + "\\a.txt").c_str());
+}
+
+TEST_F(FilesDialogTest, OpenRefusesMissingFile)
+{
+    CT_String file("keep.txt");
+    Script script = Press("Import", IDOK, "missing.txt");
+    script.box_button = IDOK;
+    script.then_button = IDCANCEL;
+    EXPECT_EQ(Open(file, script), 0);
+    ASSERT_TRUE(script.found);
+    EXPECT_TRUE(script.box_found);
+    EXPECT_STREQ(file, "keep.txt");
+}
+
 TEST_F(FilesDialogTest, CancelReturnsZeroAndLeavesStringsUntouched)
 {
     CT_String file("keep.txt");
@@ -216,12 +288,10 @@ TEST_F(FilesDialogTest, OwnerIsCallersWindowElseActiveWindowElseNone)
     EXPECT_EQ(given.owner, window);
 
     SetActiveWindow(window);
-    if (GetActiveWindow() == window)
-    {
-        Script active = Press("Export", IDCANCEL);
-        Save(file, active);
-        EXPECT_EQ(active.owner, window);
-    }
+    EXPECT_EQ(GetActiveWindow(), window);
+    Script active = Press("Export", IDCANCEL);
+    Save(file, active);
+    EXPECT_EQ(active.owner, window);
     DestroyWindow(window);
 }
 
@@ -254,6 +324,22 @@ TEST_F(FilesDialogTest, MultipleWithOneFileReplacesNames)
     EXPECT_EQ(Elements(names), (std::vector<std::string>{"a.txt"}));
 }
 
+TEST_F(FilesDialogTest, MultipleInDriveRootKeepsRootsBackslashAndAddsOne)
+{
+    std::string const stem = "common-root-" + std::to_string(GetCurrentProcessId());
+    test::WriteBytes("C:\\" + stem + "-a.txt", {'a'});
+    test::WriteBytes("C:\\" + stem + "-b.txt", {'b'});
+    ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
+    CT_String folder, names;
+    Script script = Press("Add Files", IDOK, "\"" + stem + "-a.txt\" \"" + stem + "-b.txt\"");
+    int result = OpenMany(folder, names, script);
+    DeleteFileA(("C:\\" + stem + "-a.txt").c_str());
+    DeleteFileA(("C:\\" + stem + "-b.txt").c_str());
+    EXPECT_EQ(result, 1);
+    EXPECT_STREQ(folder, "C:\\\\");
+    EXPECT_EQ(Elements(names), (std::vector<std::string>{stem + "-a.txt", stem + "-b.txt"}));
+}
+
 TEST_F(FilesDialogTest, MultipleSelectionThatDoesNotFitRaisesTooManyFiles)
 {
     // One chosen path of 257 characters: past the folder string's room of
@@ -280,6 +366,9 @@ TEST_F(FilesDialogTest, MultipleSelectionThatDoesNotFitRaisesTooManyFiles)
     EXPECT_EQ(CT_Errors::set_GetLastError(), e_TooManyFiles);
     EXPECT_STREQ(CT_Errors::co_GetLastParameter(), "");
     EXPECT_EQ(Elements(names), (std::vector<std::string>{"x.dat"}));
+    // The platform wrote the size it needed over the buffer's first bytes.
+    EXPECT_STREQ(small, "s");
+    EXPECT_EQ(small.n_GetSize(), 256u);
     EXPECT_NE(std::string(CT_Errors::cco_GetLastError()).find("Please select fewer files and try again."),
               std::string::npos);
 }
@@ -433,14 +522,15 @@ TEST_F(BrowseForFolderTest, ChosenFolderGivesItsPathWithoutClosingBackslash)
 
 TEST_F(BrowseForFolderTest, LongPathGrowsAStringOfSmallRoom)
 {
-    std::string const deep(120, 'd');
-    std::string expected = Make({deep, deep});
-    ASSERT_GT(expected.size(), 255u);
-    ASSERT_LT(expected.size(), size_t(MAX_PATH));
+    // A path of 258 characters: more than the room of 256, within MAX_PATH.
+    std::string const first(120, 'd');
+    std::string const second(258 - (3 + top_.size() + 1 + first.size() + 1), 'e');
+    std::string expected = Make({first, second});
+    ASSERT_EQ(expected.size(), 258u);
     CT_String folder("short");
     ASSERT_EQ(folder.n_GetSize(), 256u);
     BrowseScript script;
-    script.path = {top_, deep, deep};
+    script.path = {top_, first, second};
     script.button = IDOK;
     EXPECT_EQ(Browse(folder, script), 1);
     ASSERT_TRUE(script.selected);
