@@ -222,6 +222,7 @@ TEST_F(FilesDialogTest, SaveAsksBeforeOverwriting)
     EXPECT_NE(Save(file, script), 0);
     ASSERT_TRUE(script.found);
     EXPECT_TRUE(script.box_found);
+    EXPECT_NE(script.box_text.find("already exists"), std::string::npos) << script.box_text;
     EXPECT_STREQ(file, (folder_ + "\\a.txt").c_str());
 }
 
@@ -234,6 +235,7 @@ TEST_F(FilesDialogTest, OpenRefusesMissingFile)
     EXPECT_EQ(Open(file, script), 0);
     ASSERT_TRUE(script.found);
     EXPECT_TRUE(script.box_found);
+    EXPECT_NE(script.box_text.find("does not exist"), std::string::npos) << script.box_text;
     EXPECT_STREQ(file, "keep.txt");
 }
 
