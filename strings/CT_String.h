@@ -109,6 +109,13 @@ private:
     void v_CopyBuffer(CT_String const &co_other);
     void v_PutChar(unsigned int n_position, unsigned short c_char);
 
+    unsigned int n_Offset() const;
+    int b_Holds(char const *p_text) const;
+    void v_Reallocate(unsigned int n_newcapacity, unsigned int n_keep);
+    void v_Append(char const *p_text, unsigned int n_length);
+    void v_MoveToEnd();
+    void v_PutElement(char const *p_element, unsigned int n_length);
+
     char *p_buffer;
     char *p_cursor;
     unsigned int n_capacity;
