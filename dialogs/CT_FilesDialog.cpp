@@ -107,8 +107,6 @@ void v_FillFileDialog(OPENFILENAMEA &so_dialog, HWND h_owner, CT_String &co_list
     so_dialog.lpstrDefExt = co_noextension;
 }
 
-// Save and open share everything but the platform call, the default title
-// and the flags.
 // The platform leaves the size it would have needed in the buffer's first two
 // bytes; the caller gets back the text it offered, then the raise.
 [[noreturn]] void v_TooManyFiles(CT_String &co_folder, CT_String const &co_offered)
@@ -117,6 +115,8 @@ void v_FillFileDialog(OPENFILENAMEA &so_dialog, HWND h_owner, CT_String &co_list
     CT_Errors::v_ThrowError(e_TooManyFiles, 0);
 }
 
+// Save and open share everything but the platform call, the default title
+// and the flags.
 typedef BOOL(WINAPI *et_FileDialogCall)(LPOPENFILENAMEA);
 
 int b_RunSingle(et_FileDialogCall p_call, unsigned int n_defaultId, DWORD n_flags, CT_String &co_file,
