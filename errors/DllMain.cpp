@@ -1,0 +1,44 @@
+// The library's entry point and its static objects.
+//
+// They live in this one file because only within one translation unit does
+// C++ fix the order of construction: the definition order below, and the
+// reverse order at shut-down. The mingw start-up code constructs them all
+// before it calls DllMain, so the title can be loaded there.
+#include <windows.h>
+
+#include "CT_Errors.h"
+#include "CT_Help.h"
+#include "Module.h"
+
+namespace
+{
+/// String ID of the message-box title, "Error".
+unsigned int const n_TitleId = 1000;
+} // namespace
+
+HINSTANCE h_module = 0;
+
+// Constant-initialised: it holds 1 from the moment the image is mapped.
+et_ErrorCode CT_Errors::eo_lasterror = e_Unknown;
+
+CT_String CT_Errors::co_parameter;
+CT_ResString CT_Errors::sco_Title;
+CT_String const co_lineend("\r\n");
+CT_String CT_Help::co_helppath;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE h_instance, DWORD n_reason, LPVOID)
+{
+    if (n_reason != DLL_PROCESS_ATTACH)
+        return TRUE;
+    h_module = h_instance;
+    // An exception must not unwind into the loader. If the title cannot be
+    // loaded it stays empty, and the error record says why.
+    try
+    {
+        CT_Errors::sco_Title.v_Set(h_module, n_TitleId, CT_String("%"));
+    }
+    catch (...)
+    {
+    }
+    return TRUE;
+}
