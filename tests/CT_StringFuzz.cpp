@@ -27,6 +27,8 @@ void Check(bool b_ok, char const *p_what)
 unsigned int const kn_MaxRoom = 40000;
 /// Longer texts are not replaced: the model's piece-by-piece appends are quadratic.
 unsigned int const kn_MaxReplaced = 3000;
+/// Larger rooms are not added to themselves: the model walks the whole list for every element.
+unsigned int const kn_MaxSelfListed = 6000;
 
 class Model
 {
@@ -461,6 +463,8 @@ void Step(FuzzedDataProvider &co_data, CT_String &co_string, Model &co_model)
         break;
     }
     case 24: {
+        if (n_room > kn_MaxSelfListed)
+            break;
         unsigned int const n_offset = co_data.ConsumeIntegralInRange<unsigned int>(0, n_room);
         std::vector<std::string> const co_elements = co_model.ListAt(n_offset);
         co_string.v_PutArray(static_cast<char const *>(co_string) + n_offset);

@@ -150,8 +150,8 @@ TEST(StringStorageTest, ReSizeGrowsOnlyPastRoomAndKeepsContent)
     EXPECT_EQ(1, co_string.b_ReSize(300));
     EXPECT_EQ(812u, co_string.n_GetSize());
     EXPECT_EQ("abc", Text(co_string));
-    EXPECT_EQ('z', co_string[200]);
-    EXPECT_EQ(0, co_string[256]);
+    EXPECT_EQ('z', co_string[200u]);
+    EXPECT_EQ(0, co_string[256u]);
 }
 
 TEST(StringStorageTest, AssignTextKeepsCapacityWhenItFits)
@@ -288,11 +288,11 @@ TEST(StringCompareTest, EqualityIsByteForByteFromCursors)
 TEST(StringCompareTest, IndexReadsZeroExtendedBytes)
 {
     CT_String co_string("ab");
-    EXPECT_EQ(0, co_string[2]);
+    EXPECT_EQ(0, co_string[2u]);
     co_string.v_SetChar(0, 233);
-    EXPECT_EQ(233, co_string[0]);
+    EXPECT_EQ(233, co_string[0u]);
     co_string.v_SetChar(1, 0x141); // only the low byte is stored
-    EXPECT_EQ(0x41, co_string[1]);
+    EXPECT_EQ(0x41, co_string[1u]);
 }
 
 TEST(StringCompareTest, SizesMeasureGivenTextOrOwn)
@@ -690,14 +690,14 @@ TEST(StringCopyOutTest, LargeSizeReadsOnlyTheAllocation)
 {
     CT_String co_string("abc");
     std::string co_out(400, '#');
-    co_string.v_Set(&co_out[0], 400);
+    co_string.v_Set(&co_out[0u], 400);
     EXPECT_EQ(std::string("abc") + std::string(397, '\0'), co_out);
 
     CT_String co_list("x");
     AddElements(co_list, "yz");
     co_list.b_NextElement();
     std::string co_tail(300, '#');
-    co_list.v_Set(&co_tail[0], 300);
+    co_list.v_Set(&co_tail[0u], 300);
     EXPECT_EQ(std::string("yz") + std::string(298, '\0'), co_tail);
 }
 
@@ -736,7 +736,7 @@ TEST_F(StringWindowTest, SetAndReadWindowText)
     CT_String co_text("previous");
     co_text = h_window;
     EXPECT_EQ("typed", Text(co_text));
-    EXPECT_EQ('u', co_text[6]); // bytes behind the new terminator stay
+    EXPECT_EQ('u', co_text[6u]); // bytes behind the new terminator stay
     EXPECT_EQ(256u, co_text.n_GetSize());
 }
 
