@@ -470,13 +470,14 @@ CT_String CT_String::co_GetMid(int i_start, int i_count)
         i_end = i_room;
     unsigned int const n_count = i_start >= 0 && i_end > i_start ? static_cast<unsigned int>(i_end - i_start) : 0;
 
-    CT_String co_work;
-    unsigned int const n_workcapacity = n_MidCapacity(n_count);
-    if (n_workcapacity != co_work.n_capacity)
-        co_work.v_Reallocate(n_workcapacity, 0);
+    // The result is what copying the working string of the character-by-character
+    // rule gives: that string's room plus the copy's spare. Built at once in one
+    // buffer, because a second large block alive at the same time costs fresh pages.
+    CT_String co_result;
+    co_result.v_Reallocate(n_RoomFor(n_MidCapacity(n_count)), 0);
     if (n_count != 0)
-        std::memcpy(co_work.p_cursor, p_cursor + i_start, n_count);
-    return CT_String(co_work);
+        std::memcpy(co_result.p_cursor, p_cursor + i_start, n_count);
+    return co_result;
 }
 
 int CT_String::i_Search(CT_String const &co_pattern, int i_start)
