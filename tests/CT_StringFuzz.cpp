@@ -21,13 +21,12 @@ struct Model
     std::vector<char> ao_bytes = std::vector<char>(513, 0); // the default string's room, then one zero byte
     unsigned int n_cursor = 0;
 
-    static unsigned int RoomFor(unsigned int n_size) { return n_size < 256 ? 256 : n_size + 256; }
     unsigned int Room() const { return ao_bytes.size() - 1 - n_cursor; }
     std::string Text(unsigned int n_offset = 0) const { return &ao_bytes[n_cursor + n_offset]; }
     /// Empties the room while the size fits it; else only the bytes before the cursor stay.
     void SetSize(unsigned int n_size)
     {
-        unsigned int const n_room = n_size < Room() ? Room() : RoomFor(n_size);
+        unsigned int const n_room = n_size < Room() ? Room() : n_size < 256 ? 256 : n_size + 256;
         ao_bytes.resize(n_cursor);
         ao_bytes.resize(n_cursor + n_room + 1, 0);
     }
@@ -76,10 +75,11 @@ struct Model
 
 void Step(FuzzedDataProvider &co_data, CT_String &co_string, Model &co_model)
 {
-    // Short texts over a small alphabet find each other; long ones cross the capacity steps.
-    std::string co_text = co_data.ConsumeBytesAsString(co_data.ConsumeBool() ? 8 : 1100);
+    // Short texts over a small alphabet find each other; long ones, padded cheaply, cross the capacity steps.
+    std::string co_text = co_data.ConsumeBytesAsString(co_data.ConsumeIntegralInRange(0, 8));
     for (char &c_char : co_text)
         c_char = "abc\xe9"[c_char & 3];
+    co_text.append(co_data.ConsumeBool() ? co_data.ConsumeIntegralInRange(0, 1100) : 0, 'b');
     // Half the texts are the string's own bytes, from anywhere in its room.
     unsigned int const n_offset = co_data.ConsumeBool() ? co_data.ConsumeIntegralInRange(0u, co_model.Room()) : 0;
     std::string const co_source = n_offset != 0 ? co_model.Text(n_offset) : co_text;
