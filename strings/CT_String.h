@@ -24,8 +24,8 @@ typedef HWND__ *HWND;
 class COMMON_API CT_String
 {
 public:
-    /// A copy of the text (null: an empty string of room 512); a non-zero size
-    /// sets the room as v_SetSize does.
+    /// A copy of the text, with the room v_SetSize gives its size (or a non-zero
+    /// size argument); a null text gives an empty string of room 512.
     CT_String(char const *p_text = 0, unsigned int n_size = 0);
     /// A deep copy of the other string's whole room from its cursor.
     CT_String(CT_String const &co_other);
