@@ -1,108 +1,47 @@
-// Fuzzes CT_DelimiterScan against the plain one-byte-at-a-time scan: after
-// every byte, does the text read so far end with the pattern? Both must stop
-// at the same bytes, scan after scan, however the text is cut into blocks.
+// Fuzzes CT_DelimiterScan against the plain scan that checks, after every
+// byte, whether the text so far ends with the pattern. Repeated scans must
+// stop at the same bytes however the text is cut into blocks.
 #include "DelimiterScan.h"
 
-#include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
-
-namespace
-{
-// Longest pattern tried: long enough for nested borders such as "aabaab".
-unsigned int const n_MaxPattern = 8;
-
-struct FuzzInput
-{
-    std::vector<unsigned char> co_pattern;
-    std::vector<unsigned char> co_text;
-    uint32_t n_seed;
-};
-
-// A few distinct byte values make partial and overlapping matches common.
-unsigned char c_Fold(unsigned char c_byte, int b_small)
-{
-    return b_small ? static_cast<unsigned char>('\n' + c_byte % 3) : c_byte;
-}
-
-bool b_Parse(uint8_t const *p_data, size_t n_size, FuzzInput &co_input)
-{
-    if (n_size < 3)
-        return false;
-    unsigned int const n_length = p_data[0] % (n_MaxPattern + 1);
-    int const b_small = p_data[1] & 1;
-    co_input.n_seed = p_data[2];
-    p_data += 3;
-    n_size -= 3;
-    if (n_size < n_length)
-        return false;
-    for (unsigned int n_index = 0; n_index < n_length; ++n_index)
-        co_input.co_pattern.push_back(c_Fold(p_data[n_index], b_small));
-    for (size_t n_index = n_length; n_index < n_size; ++n_index)
-        co_input.co_text.push_back(c_Fold(p_data[n_index], b_small));
-    return true;
-}
-
-// Where one scan from n_start stops (one past the occurrence), or 0 if none.
-size_t n_ReferenceStop(FuzzInput const &co_input, size_t n_start)
-{
-    size_t const n_length = co_input.co_pattern.size();
-    if (n_length == 0)
-        return n_start;
-    for (size_t n_end = n_start + 1; n_end <= co_input.co_text.size(); ++n_end)
-    {
-        if (n_end - n_start < n_length)
-            continue;
-        if (std::memcmp(&co_input.co_text[n_end - n_length], co_input.co_pattern.data(), n_length) == 0)
-            return n_end;
-    }
-    return 0;
-}
-
-// The same scan through the matcher, fed blocks of pseudo-random sizes.
-size_t n_ChunkedStop(FuzzInput const &co_input, size_t n_start, uint32_t &n_state)
-{
-    CT_DelimiterScan co_scan(co_input.co_pattern.data(), static_cast<unsigned int>(co_input.co_pattern.size()));
-    size_t n_position = n_start;
-    if (co_scan.b_Found())
-        return n_position;
-    while (n_position < co_input.co_text.size())
-    {
-        n_state = n_state * 1103515245u + 12345u;
-        size_t n_block = 1 + (n_state >> 16) % 17;
-        if (n_block > co_input.co_text.size() - n_position)
-            n_block = co_input.co_text.size() - n_position;
-        unsigned int const n_used = co_scan.n_Feed(&co_input.co_text[n_position], static_cast<unsigned int>(n_block));
-        if (n_used > n_block)
-            std::abort();
-        n_position += n_used;
-        if (co_scan.b_Found())
-            return n_position;
-        if (n_used != n_block)
-            std::abort();
-    }
-    return 0;
-}
-} // namespace
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const *p_data, size_t n_size)
 {
-    FuzzInput co_input;
-    if (!b_Parse(p_data, n_size, co_input))
+    if (n_size < 3 || n_size < 3u + p_data[0] % 9)
         return 0;
-    uint32_t n_state = co_input.n_seed;
-    size_t n_start = 0;
-    // Successive scans, as repeated reads up to a delimiter make them.
-    for (;;)
+    // Up to 8 pattern bytes; folding onto three values makes partial and
+    // overlapping matches common.
+    size_t const n_length = p_data[0] % 9;
+    uint32_t n_state = p_data[2];
+    std::basic_string<uint8_t> co_bytes(p_data + 3, p_data + n_size);
+    for (uint8_t &c_byte : co_bytes)
+        c_byte = (p_data[1] & 1) ? '\n' + c_byte % 3 : c_byte;
+    uint8_t const *const p_text = co_bytes.data() + n_length;
+    size_t const n_text = co_bytes.size() - n_length;
+    for (size_t n_start = 0;;)
     {
-        size_t const n_expected = n_ReferenceStop(co_input, n_start);
-        size_t const n_actual = n_ChunkedStop(co_input, n_start, n_state);
-        if (n_expected != n_actual)
+        size_t n_expected = n_start + n_length; // one past the first occurrence; beyond the text if none
+        while (n_expected <= n_text && std::memcmp(p_text + n_expected - n_length, co_bytes.data(), n_length) != 0)
+            ++n_expected;
+        CT_DelimiterScan co_scan(co_bytes.data(), static_cast<unsigned int>(n_length));
+        size_t n_at = n_start;
+        while (!co_scan.b_Found() && n_at < n_text)
+        {
+            n_state = n_state * 1103515245u + 12345u;
+            size_t const n_block = std::min<size_t>(1 + (n_state >> 16) % 17, n_text - n_at);
+            size_t const n_used = co_scan.n_Feed(p_text + n_at, static_cast<unsigned int>(n_block));
+            if (n_used > n_block || (n_used < n_block && !co_scan.b_Found()))
+                std::abort();
+            n_at += n_used;
+        }
+        if (co_scan.b_Found() != (n_expected <= n_text) || (co_scan.b_Found() && n_at != n_expected))
             std::abort();
-        if (n_expected == 0 || n_expected == n_start)
+        if (!co_scan.b_Found() || n_at == n_start)
             return 0;
-        n_start = n_expected;
+        n_start = n_at;
     }
 }
