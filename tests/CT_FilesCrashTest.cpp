@@ -1,8 +1,7 @@
-// Kills a child process at each step of a save with backup (CrashChild.cpp)
-// and checks that the old content or the whole new one can always be had.
+// Kills a child process (CrashChild.cpp) at each step of a save with backup:
+// the old content or the new one must always be had whole.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,112 +10,67 @@
 namespace
 {
 typedef std::vector<unsigned char> Bytes;
-// As CrashChild writes it. The old content is larger, so a cut is visible,
-// and large enough that copying it takes the kill a while to miss.
-size_t const kNewSize = 4 * 65536;
-size_t const kOldSize = 4 << 20;
+// The child writes four chunks of 64 KiB. The old content is larger, so a cut
+// shows, and copying it takes long enough for the kills to land inside.
+Bytes const kNew(4 * 65536, 'n');
+Bytes const kOld(4 << 20, 'o');
 int const kAfterCommit = 6;
 DWORD const kDelaysMs[] = {0, 1, 2, 4, 8, 16, 32, 64};
+std::string const kEvent = "CommonCrashStep" + std::to_string(GetCurrentProcessId());
+// Auto-reset: each wait takes the child's one signal.
+HANDLE const kReady = CreateEventA(NULL, FALSE, FALSE, kEvent.c_str());
+int tried = 0;
+int survived = 0;
 
-Bytes Pattern(size_t size, unsigned factor, unsigned offset)
+Bytes Read(std::string const &path)
 {
-    Bytes bytes(size);
-    for (size_t at = 0; at < size; ++at)
-        bytes[at] = static_cast<unsigned char>(at * factor + offset);
-    return bytes;
+    return test::FileExists(path) ? test::ReadBytes(path) : Bytes();
 }
 
-std::string ChildExe()
+// Runs the child on the old content and kills it at the step: right there when
+// it waits, else the delay after it went on. Then the old content must be
+// whole in the file or its backup, or the new one whole in the file.
+void KillAt(std::string const &file, int step, int wait, int cancel, DWORD delay)
 {
-    char exe[MAX_PATH] = {0};
-    GetModuleFileNameA(NULL, exe, MAX_PATH);
-    std::string path = exe;
-    return path.substr(0, path.find_last_of('\\') + 1) + "CrashChild.exe";
+    test::WriteBytes(file, kOld);
+    DeleteFileA((file + ".old").c_str());
+    std::string command = "CrashChild.exe \"" + file + "\" " + kEvent + " " + std::to_string(step) + " " +
+                          std::to_string(wait) + " " + std::to_string(cancel);
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION child = {};
+    ASSERT_TRUE(CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &child));
+    HANDLE const both[2] = {kReady, child.hProcess};
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, both, FALSE, 60000)) << command;
+    Sleep(delay);
+    TerminateProcess(child.hProcess, 9);
+    WaitForSingleObject(child.hProcess, INFINITE);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    Bytes const now = Read(file);
+    bool const whole = now == kOld || now == kNew || Read(file + ".old") == kOld;
+    EXPECT_TRUE(whole) << command << ", killed " << delay << " ms after the step";
+    tried += 1;
+    survived += whole;
 }
 
-class FilesCrashTest : public testing::Test
+TEST(FilesCrashTest, KillAtAnyStepLeavesOldOrNewContentWhole)
 {
-protected:
-    void SetUp() override { event_ = CreateEventA(NULL, TRUE, FALSE, eventName_.c_str()); }
-    void TearDown() override
-    {
-        CloseHandle(event_);
-        std::printf("crash points tried %d, survived %d\n", tried_, survived_);
-    }
-
-    // Starts the child on a fresh old file and kills it at the step, right
-    // there when it waits, else the delay after it went on.
-    void KillAt(int step, int wait, int cancel, DWORD delay)
-    {
-        test::WriteBytes(file_, oldBytes_);
-        DeleteFileA((file_ + ".old").c_str());
-        ResetEvent(event_);
-        std::string command = "\"" + ChildExe() + "\" \"" + file_ + "\" " + eventName_ + " " +
-                              std::to_string(step) + " " + std::to_string(wait) + " " + std::to_string(cancel);
-        STARTUPINFOA startup = {sizeof startup};
-        PROCESS_INFORMATION child = {};
-        ASSERT_TRUE(CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &child));
-        HANDLE const both[2] = {event_, child.hProcess};
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, both, FALSE, 60000)) << command;
-        Sleep(delay);
-        TerminateProcess(child.hProcess, 9);
-        WaitForSingleObject(child.hProcess, INFINITE);
-        CloseHandle(child.hThread);
-        CloseHandle(child.hProcess);
-        ++tried_;
-    }
-
-    Bytes Read(std::string const &path) const { return test::FileExists(path) ? test::ReadBytes(path) : Bytes(); }
-
-    // The old content whole in the file or its backup, or the new one whole.
-    void ExpectRecoverable(int step, int cancel, DWORD delay)
-    {
-        Bytes const now = Read(file_);
-        bool const ok = now == oldBytes_ || now == newBytes_ || Read(file_ + ".old") == oldBytes_;
-        EXPECT_TRUE(ok) << "step " << step << " cancel " << cancel << " delay " << delay << ": " << now.size();
-        survived_ += ok;
-    }
-
-    test::ScratchFolder scratch_;
-    std::string const file_ = scratch_.File("doc.txt");
-    std::string const eventName_ = "CommonCrashStep" + std::to_string(GetCurrentProcessId());
-    Bytes const oldBytes_ = Pattern(kOldSize, 7, 1);
-    Bytes const newBytes_ = Pattern(kNewSize, 13, 5);
-    HANDLE event_ = NULL;
-    int tried_ = 0;
-    int survived_ = 0;
-};
-
-TEST_F(FilesCrashTest, KillAtEachStepLeavesOldOrNewContent)
-{
+    test::ScratchFolder scratch;
+    std::string const file = scratch.File("doc.txt");
     for (int cancel = 0; cancel < 2; ++cancel)
-        for (int step = 0; step < kAfterCommit; ++step)
+    {
+        for (int step = 0; step <= kAfterCommit; ++step)
+            KillAt(file, step, 1, cancel, 0);
+        EXPECT_TRUE(Read(file) == (cancel ? kOld : kNew)) << cancel;
+        EXPECT_FALSE(test::FileExists(file + ".old")) << cancel;
+        // Kills inside the open that backs up and cuts, and inside the commit or roll back.
+        for (DWORD delay : kDelaysMs)
         {
-            KillAt(step, 1, cancel, 0);
-            ExpectRecoverable(step, cancel, 0);
+            KillAt(file, 0, 0, cancel, delay);
+            KillAt(file, kAfterCommit - 1, 0, cancel, delay);
         }
-}
-
-TEST_F(FilesCrashTest, KillInsideOpenCommitAndRollBackLeavesOldOrNewContent)
-{
-    int const racedSteps[] = {0, kAfterCommit - 1};
-    for (int cancel = 0; cancel < 2; ++cancel)
-        for (int step : racedSteps)
-            for (DWORD delay : kDelaysMs)
-            {
-                KillAt(step, 0, cancel, delay);
-                ExpectRecoverable(step, cancel, delay);
-            }
-}
-
-TEST_F(FilesCrashTest, CommitKeepsNewAndRollBackRestoresOld)
-{
-    for (int cancel = 0; cancel < 2; ++cancel)
-    {
-        KillAt(kAfterCommit, 1, cancel, 0);
-        ExpectRecoverable(kAfterCommit, cancel, 0);
-        EXPECT_TRUE(Read(file_) == (cancel ? oldBytes_ : newBytes_)) << cancel;
-        EXPECT_FALSE(test::FileExists(file_ + ".old")) << cancel;
     }
+    std::printf("crash points tried %d, survived %d\n", tried, survived);
 }
+
 } // namespace
