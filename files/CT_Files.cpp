@@ -102,6 +102,18 @@ int b_FlushFile(char const *p_path)
     return b_flushed ? 1 : 0;
 }
 
+// 1 when the path names a device (NUL, COM1, ...): it holds no content that
+// a backup could keep, and a search still finds an entry for it.
+int b_IsDevice(char const *p_path)
+{
+    HANDLE const h_probe = CreateFileA(p_path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    if (h_probe == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD const n_type = GetFileType(h_probe);
+    CloseHandle(h_probe);
+    return n_type != FILE_TYPE_DISK ? 1 : 0;
+}
+
 // The full form of the path in co_work, which grows when the path does not
 // fit its room; returns the start of the file part, or null when the full
 // path ends with a separator.
@@ -243,9 +255,14 @@ int CT_Files::b_MakeBackup()
     if (!b_copied)
     {
         co_oldfile.v_Empty(); // whatever lies there is no copy of the file now
-        return 0;
+        return b_IsDevice(co_path);
     }
     co_oldfile = co_backup;
+    // The copy takes the original's attributes: read-only, it could be
+    // neither flushed nor deleted at the commit.
+    DWORD const n_attributes = GetFileAttributesA(co_oldfile);
+    if (n_attributes != INVALID_FILE_ATTRIBUTES && (n_attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(co_oldfile, n_attributes & ~FILE_ATTRIBUTE_READONLY);
     // The open that follows cuts the original: the copy must be on disk first.
     return b_FlushFile(co_oldfile);
 }

@@ -1,0 +1,76 @@
+// Kills a child process (CrashChild.cpp) at each step of a save with backup:
+// the old content or the new one must always be had whole.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+
+namespace
+{
+typedef std::vector<unsigned char> Bytes;
+// The child writes four chunks of 64 KiB. The old content is larger, so a cut
+// shows, and copying it takes long enough for the kills to land inside.
+Bytes const kNew(4 * 65536, 'n');
+Bytes const kOld(4 << 20, 'o');
+int const kAfterCommit = 6;
+DWORD const kDelaysMs[] = {0, 1, 2, 4, 8, 16, 32, 64};
+std::string const kEvent = "CommonCrashStep" + std::to_string(GetCurrentProcessId());
+// Auto-reset: each wait takes the child's one signal.
+HANDLE const kReady = CreateEventA(NULL, FALSE, FALSE, kEvent.c_str());
+int tried = 0;
+int survived = 0;
+
+Bytes Read(std::string const &path)
+{
+    return test::FileExists(path) ? test::ReadBytes(path) : Bytes();
+}
+
+// Runs the child on the old content and kills it at the step: right there when
+// it waits, else the delay after it went on. Then the old content must be
+// whole in the file or its backup, or the new one whole in the file.
+void KillAt(std::string const &file, int step, int wait, int cancel, DWORD delay)
+{
+    test::WriteBytes(file, kOld);
+    DeleteFileA((file + ".old").c_str());
+    std::string command = "CrashChild.exe \"" + file + "\" " + kEvent + " " + std::to_string(step) + " " +
+                          std::to_string(wait) + " " + std::to_string(cancel);
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION child = {};
+    ASSERT_TRUE(CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &child));
+    HANDLE const both[2] = {kReady, child.hProcess};
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, both, FALSE, 60000)) << command;
+    Sleep(delay);
+    TerminateProcess(child.hProcess, 9);
+    WaitForSingleObject(child.hProcess, INFINITE);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    Bytes const now = Read(file);
+    bool const whole = now == kOld || now == kNew || Read(file + ".old") == kOld;
+    EXPECT_TRUE(whole) << command << ", killed " << delay << " ms after the step";
+    tried += 1;
+    survived += whole;
+}
+
+TEST(FilesCrashTest, KillAtAnyStepLeavesOldOrNewContentWhole)
+{
+    test::ScratchFolder scratch;
+    std::string const file = scratch.File("doc.txt");
+    for (int cancel = 0; cancel < 2; ++cancel)
+    {
+        for (int step = 0; step <= kAfterCommit; ++step)
+            KillAt(file, step, 1, cancel, 0);
+        EXPECT_TRUE(Read(file) == (cancel ? kOld : kNew)) << cancel;
+        EXPECT_FALSE(test::FileExists(file + ".old")) << cancel;
+        // Kills inside the open that backs up and cuts, and inside the commit or roll back.
+        for (DWORD delay : kDelaysMs)
+        {
+            KillAt(file, 0, 0, cancel, delay);
+            KillAt(file, kAfterCommit - 1, 0, cancel, delay);
+        }
+    }
+    std::printf("crash points tried %d, survived %d\n", tried, survived);
+}
+
+} // namespace
