@@ -128,6 +128,38 @@ private:
     unsigned int n_length;
     std::vector<unsigned int> no_border;
 };
+
+/// The positions of the pattern's non-overlapping occurrences, from the left.
+std::vector<unsigned int> no_FindAll(char const *p_pattern, unsigned int n_patternlength, char const *p_text,
+                                     unsigned int n_length)
+{
+    CT_PatternScan const co_scan(p_pattern, n_patternlength);
+    std::vector<unsigned int> no_found;
+    unsigned int n_found = 0;
+    for (unsigned int n_resume = 0; co_scan.b_Find(p_text, n_length, n_resume, &n_found);
+         n_resume = n_found + n_patternlength)
+        no_found.push_back(n_found);
+    return no_found;
+}
+
+/// The capacity that replacing piece by piece gives: a default string to which
+/// each stretch of text and each replacement is appended in turn.
+unsigned int n_ReplacedCapacity(std::vector<unsigned int> const &no_found, unsigned int n_length,
+                                unsigned int n_patternlength, unsigned int n_replacement)
+{
+    unsigned int n_capacity = n_RoomFor(kn_DefaultRequest);
+    unsigned int n_total = 0;
+    unsigned int n_resume = 0;
+    for (unsigned int n_position : no_found)
+    {
+        n_total += n_position - n_resume;
+        n_capacity = n_GrownCapacity(n_capacity, n_total);
+        n_total += n_replacement;
+        n_capacity = n_GrownCapacity(n_capacity, n_total);
+        n_resume = n_position + n_patternlength;
+    }
+    return n_GrownCapacity(n_capacity, n_total + n_length - n_resume);
+}
 } // namespace
 
 // Storage.
@@ -417,36 +449,19 @@ void CT_String::v_Replace(CT_String const &co_pattern, char const *p_text)
     if (n_patternlength == 0)
         return;
     unsigned int const n_length = n_GetLength();
-    CT_PatternScan const co_scan(co_pattern.p_cursor, n_patternlength);
-    std::vector<unsigned int> no_found;
-    unsigned int n_found = 0;
-    for (unsigned int n_resume = 0; co_scan.b_Find(p_cursor, n_length, n_resume, &n_found);
-         n_resume = n_found + n_patternlength)
-        no_found.push_back(n_found);
+    std::vector<unsigned int> const no_found = no_FindAll(co_pattern.p_cursor, n_patternlength, p_cursor, n_length);
     if (no_found.empty())
         return;
 
     char const *const p_replacement = p_text != 0 ? p_text : "";
     unsigned int const n_replacement = n_GetStringSize(p_replacement);
-    unsigned int n_resultcapacity = n_RoomFor(kn_DefaultRequest);
-    unsigned int n_total = 0;
-    unsigned int n_resume = 0;
-    for (unsigned int n_position : no_found)
-    {
-        n_total += n_position - n_resume;
-        n_resultcapacity = n_GrownCapacity(n_resultcapacity, n_total);
-        n_total += n_replacement;
-        n_resultcapacity = n_GrownCapacity(n_resultcapacity, n_total);
-        n_resume = n_position + n_patternlength;
-    }
-    n_total += n_length - n_resume;
-    n_resultcapacity = n_GrownCapacity(n_resultcapacity, n_total);
-
     CT_String co_result;
+    unsigned int const n_resultcapacity =
+        n_ReplacedCapacity(no_found, n_length, n_patternlength, n_replacement);
     if (n_resultcapacity != co_result.n_capacity)
         co_result.v_Reallocate(n_resultcapacity, 0);
     char *p_out = co_result.p_cursor;
-    n_resume = 0;
+    unsigned int n_resume = 0;
     for (unsigned int n_position : no_found)
     {
         std::memcpy(p_out, p_cursor + n_resume, n_position - n_resume);
