@@ -1,20 +1,15 @@
 #include "CT_ResString.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "CT_Errors.h"
 
 namespace
 {
-/// Room for the decimal digits of any unsigned 32-bit number and a NUL.
-unsigned int const n_DecimalRoom = 16;
-
+/// The number in decimal, as the string class writes it.
 CT_String co_Decimal(unsigned int n_number)
 {
-    char a_digits[n_DecimalRoom];
-    std::snprintf(a_digits, sizeof a_digits, "%u", n_number);
-    return CT_String(a_digits);
+    return CT_String() + n_number;
 }
 
 /// The digits with "0" put in front until they are at least the width long.
