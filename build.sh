@@ -18,8 +18,11 @@ echo "== SDK in $dist"
 (cd "$dist" && find . -type f | sort | sed 's|^\./|   |')
 
 trap 'common_wine_stop; common_xvfb_stop' EXIT
+# The example runs on the product, the 32-bit DLL, where 32-bit Wine can be had.
+bits=32
+common_require_wine32 || { echo "32-bit Wine: $COMMON_WINE32_MISSING failed; the example runs on the 64-bit build"; bits=64; }
 common_wine_env
-if [ -f "$COMMON_ROOT/build-win64/bin/CommonExample.exe" ]; then
-    echo "== Running the example under Wine"
-    (cd "$COMMON_ROOT/build-win64/bin" && wine ./CommonExample.exe)
-fi
+loader=$COMMON_WINE32_LOADER
+[ "$bits" = 64 ] && loader=$COMMON_WINE64_LOADER
+echo "== Running the example on the ${bits}-bit DLL under Wine"
+(cd "$COMMON_ROOT/build-win$bits/bin" && "$loader" ./CommonExample.exe)

@@ -41,15 +41,64 @@ common_build() {
     cmake --build "$COMMON_ROOT/$dir" -j "$COMMON_JOBS"
 }
 
-# A Wine of our own: private prefix, no crash debugger, no installers.
+# Wine's two loaders: each toolchain's programs start through their own (the
+# `wine` command sends 64-bit programs through the 32-bit one when it exists).
+COMMON_WINE32_LOADER=/usr/lib/wine/wine
+COMMON_WINE64_LOADER=/usr/lib/wine/wine64
+# Set when 32-bit programs cannot run here: the step that failed.
+COMMON_WINE32_MISSING=
+# Set when 32-bit Linux programs run under user-mode emulation.
+COMMON_I386_EMULATED=
+
+common_i386_runs() { "$COMMON_WINE32_LOADER" --version >/dev/null 2>&1; }
+
+# Where the kernel cannot execute 32-bit programs itself, qemu-i386 runs them,
+# registered with binfmt_misc for i386 executables and shared objects.
+common_register_qemu_i386() {
+    local misc=/proc/sys/fs/binfmt_misc
+    common_require qemu-i386:qemu-user || { COMMON_WINE32_MISSING="installing qemu-user"; return 1; }
+    [ -e "$misc/register" ] || mount -t binfmt_misc binfmt_misc "$misc" ||
+        { COMMON_WINE32_MISSING="mounting binfmt_misc"; return 1; }
+    [ -e "$misc/common-qemu-i386" ] || printf '%s' ':common-qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' \
+        >"$misc/register" || { COMMON_WINE32_MISSING="registering qemu-i386 with binfmt_misc"; return 1; }
+    COMMON_I386_EMULATED=1
+}
+
+# 32-bit Windows programs: Debian's wine32 from the i386 architecture, and a
+# kernel (or an emulator) that runs its loader. Returns 1, with the failed step
+# in COMMON_WINE32_MISSING, when they cannot be had.
+common_require_wine32() {
+    if [ ! -x "$COMMON_WINE32_LOADER" ]; then
+        echo "== Installing wine32:i386"
+        export DEBIAN_FRONTEND=noninteractive
+        dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386 ||
+            { COMMON_WINE32_MISSING="dpkg --add-architecture i386"; return 1; }
+        apt-get update -q >/dev/null || { COMMON_WINE32_MISSING="apt-get update"; return 1; }
+        apt-get install -y -q --no-install-recommends wine32:i386 >/dev/null ||
+            { COMMON_WINE32_MISSING="apt-get install wine32:i386"; return 1; }
+    fi
+    common_i386_runs && return 0
+    common_register_qemu_i386 || return 1
+    common_i386_runs || { COMMON_WINE32_MISSING="starting Wine's 32-bit loader under qemu-i386"; return 1; }
+}
+
+# A Wine of our own: private prefix, no crash debugger, no installers. The
+# prefix is kept between runs; one made before 32-bit Wine was there cannot
+# run 32-bit programs, so it is made anew.
 common_wine_env() {
     export WINEPREFIX="$COMMON_ROOT/build-wine/prefix"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
     export WINEARCH=win64
+    local wow64="$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll"
+    if [ -x "$COMMON_WINE32_LOADER" ] && [ -f "$WINEPREFIX/system.reg" ] && [ ! -f "$wow64" ]; then
+        rm -rf "$WINEPREFIX"
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "== Making the Wine prefix (minutes where 32-bit programs are emulated)"
         mkdir -p "$WINEPREFIX"
         wine wineboot --init >/dev/null 2>&1 || true
+        wineserver -w >/dev/null 2>&1 || true
     fi
 }
 

@@ -2,6 +2,7 @@
 // the old content or the new one must always be had whole.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,10 @@ TEST(FilesCrashTest, KillAtAnyStepLeavesOldOrNewContentWhole)
         // Killed after the commit or the roll back: only the outcome is left.
         EXPECT_TRUE(Read(file) == (cancel ? kOld : kNew) && !test::FileExists(file + ".old")) << cancel;
         // Kills inside the open that backs up and cuts, and inside the commit or roll back.
+        // Where each child start costs a minute (32-bit programs emulated), the runner
+        // asks for the waiting steps alone: they pass through every state on disk.
+        if (std::getenv("COMMON_CRASH_POINTS") && std::string(std::getenv("COMMON_CRASH_POINTS")) == "steps")
+            continue;
         for (DWORD delay : kDelaysMs)
         {
             KillAt(file, 0, 0, cancel, delay);

@@ -23,17 +23,73 @@ struct Script
     int button;
     std::string typed;  // for the file-name field, or the folder to select
     int box_button = 0; // answers the box the button raises
+    std::string folder; // a file dialog is first taken there, wherever it opened
     bool found = false;
+    bool closed = false; // the dialog went away after the button (and the box)
     std::string offered, filters, texts; // texts: of the box, if any, else of the dialog
 };
 
+// Bounds for an emulated 32-bit Wine, where a dialog's steps take seconds.
+DWORD const kBoxTimeoutMs = 60000;
+DWORD const kCloseTimeoutMs = 120000;
+
+// A visible window of this process that the owner owns: the box its button raised.
 HWND WaitForBox(HWND owner)
 {
-    for (int n_try = 0; n_try < 100; ++n_try, Sleep(50))
+    for (DWORD const start = GetTickCount(); GetTickCount() - start <= kBoxTimeoutMs; Sleep(50))
         for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
             if (GetWindow(window, GW_OWNER) == owner && IsWindowVisible(window))
                 return window;
     return nullptr;
+}
+
+bool WaitUntilClosed(HWND dialog)
+{
+    for (DWORD const start = GetTickCount(); GetTickCount() - start <= kCloseTimeoutMs; Sleep(50))
+        if (!IsWindow(dialog))
+            return true;
+    return false;
+}
+
+// A dialog left open (it refused the input, or shows a box nobody expected)
+// is cancelled, so that the test fails instead of hanging.
+void CancelLeftOpen(HWND dialog)
+{
+    if (!dialog)
+        return;
+    for (HWND box; (box = WaitForBox(dialog)) != nullptr && IsWindow(box); WaitUntilClosed(box))
+        test::PressButton(box, IDCANCEL);
+    test::PressButton(dialog, IDCANCEL);
+    WaitUntilClosed(dialog);
+}
+
+HWND AnyDialogOfThisProcess()
+{
+    for (HWND window = FindWindowA("#32770", nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
+    {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window))
+            return window;
+    }
+    return nullptr;
+}
+
+// Wine's file dialogs open in the folder the program used last, which may be
+// an earlier test's: the folder is typed and opened first, as a user would.
+void GoToFolder(HWND dialog, HWND edit, std::string const &folder)
+{
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+}
+
+void ReadDialog(Script *script, HWND dialog, HWND edit)
+{
+    script->texts = test::StaticTexts(dialog);
+    script->offered = test::WindowText(edit);
+    char text[256] = {0};
+    for (int n_item = 0; SendDlgItemMessageA(dialog, 0x470, CB_GETLBTEXT, n_item, LPARAM(text)) > 0; ++n_item)
+        script->filters += std::string(text) + "|";
 }
 
 void RunDialog(void *context)
@@ -41,24 +97,29 @@ void RunDialog(void *context)
     Script *script = static_cast<Script *>(context);
     HWND dialog = test::WaitForWindow(script->title);
     script->found = dialog != nullptr;
-    if (!dialog) // not the dialog expected: cancel what is shown, so the test goes on
-        return test::PressButton(FindWindowA("#32770", nullptr), IDCANCEL);
-    script->texts = test::StaticTexts(dialog);
+    if (!dialog) // another dialog than the one expected: cancel it, so the test goes on
+        return CancelLeftOpen(AnyDialogOfThisProcess());
+    // Answered once the dialog's own thread runs its message loop.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, kCloseTimeoutMs, &ignored);
     HWND edit = reinterpret_cast<HWND>(SendDlgItemMessageA(dialog, 0x47c, CBEM_GETEDITCONTROL, 0, 0));
-    script->offered = test::WindowText(edit);
-    char text[256] = {0};
-    for (int n_item = 0; SendDlgItemMessageA(dialog, 0x470, CB_GETLBTEXT, n_item, LPARAM(text)) > 0; ++n_item)
-        script->filters += std::string(text) + "|";
-    if (edit && !script->typed.empty())
-        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(script->typed.c_str()));
-    else if (!script->typed.empty()) // the folder browser
-        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(script->typed.c_str()));
+    ReadDialog(script, dialog, edit);
+    std::string const typed = script->typed.empty() ? script->offered : script->typed;
+    if (edit && !script->folder.empty())
+        GoToFolder(dialog, edit, script->folder);
+    if (edit)
+        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+    else if (!typed.empty()) // the folder browser
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(typed.c_str()));
     test::PressButton(dialog, script->button);
-    HWND box = script->box_button ? WaitForBox(dialog) : nullptr;
-    if (!box)
-        return;
-    script->texts = test::StaticTexts(box);
-    test::PressButton(box, script->box_button);
+    if (HWND box = script->box_button ? WaitForBox(dialog) : nullptr)
+    {
+        script->texts = test::StaticTexts(box);
+        test::PressButton(box, script->box_button);
+    }
+    script->closed = WaitUntilClosed(dialog);
+    if (!script->closed)
+        CancelLeftOpen(dialog);
 }
 
 std::string Elements(CT_String list)
@@ -87,9 +148,11 @@ protected:
     // Runs the dialog the call shows, driven by the script, and returns its result.
     template <class Call> int Run(Script &script, Call call)
     {
+        script.folder = folder_;
         test::Driver driver(RunDialog, &script);
         int const result = call();
-        EXPECT_TRUE(script.found) << script.title;
+        EXPECT_TRUE(script.found) << script.title << " was not shown";
+        EXPECT_TRUE(script.closed) << script.title << " stayed open: " << script.texts;
         return result;
     }
 

@@ -13,6 +13,11 @@ set(build ${WORK_DIR}/build)
 file(REMOVE_RECURSE ${WORK_DIR})
 
 run_step("Installing the SDK" ${CMAKE_COMMAND} --install ${COMMON_BUILD_DIR} --prefix ${sdk})
+# The other target beside it, as in the shipped SDK: the package must pick the
+# one that fits the consumer's toolchain.
+if(TWIN_BUILD_DIR)
+    run_step("Installing the twin build" ${CMAKE_COMMAND} --install ${TWIN_BUILD_DIR} --prefix ${sdk})
+endif()
 foreach(file include/CT_String.h include/CT_LogStream.h cmake/CommonConfig.cmake)
     if(NOT EXISTS ${sdk}/${file})
         message(FATAL_ERROR "The SDK lacks ${file}")

@@ -121,9 +121,11 @@ Driver::Driver(Action action, void *context)
 {
 }
 
+// The action writes into the test's objects until it returns, so the test
+// must not go on before: a thread left running would write into freed memory.
 Driver::~Driver()
 {
-    WaitForSingleObject(thread_, 30000);
+    WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
 }
 } // namespace test

@@ -35,7 +35,8 @@ bool FileExists(std::string const &path);
 std::vector<unsigned char> Utf16Bytes(std::string const &text);
 
 /// Waits for a visible top-level window of this process with that title.
-HWND WaitForWindow(char const *title, DWORD timeout_ms = 15000);
+/// Generous: under emulated 32-bit Wine a dialog takes tens of seconds to show.
+HWND WaitForWindow(char const *title, DWORD timeout_ms = 180000);
 std::string WindowText(HWND window);
 /// The texts of the window's static controls, in child order, joined by '\n'.
 std::string StaticTexts(HWND window);
@@ -48,7 +49,7 @@ class Driver
 public:
     typedef void (*Action)(void *context);
     Driver(Action action, void *context);
-    /// Waits for the helper thread to finish.
+    /// Waits for the helper thread to finish, however long it takes.
     ~Driver();
     Driver(Driver const &) = delete;
     Driver &operator=(Driver const &) = delete;
