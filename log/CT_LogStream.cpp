@@ -20,7 +20,7 @@ unsigned int const n_FilterId = 52;
 char const *const p_SeparatorLine = "______________________";
 } // namespace
 
-CT_LogStream::CT_LogStream() : co_logtext(), co_eof(co_lineend), co_name("Log"), n_textlength(0)
+CT_LogStream::CT_LogStream() : co_logtext(), co_eof("\r\n"), co_name("Log"), n_textlength(0)
 {
 }
 
