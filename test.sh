@@ -6,7 +6,9 @@
 # 64-bit leg decides.
 source "$(dirname "$0")/cmake/setup.sh"
 common_require_build_tools
-common_require clang++:clang /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a:libclang-rt-14-dev
+common_require clang++:clang
+# The fuzzer runtime of whichever clang is installed, where that clang looks for it.
+common_require "$(clang++ -print-file-name=libclang_rt.fuzzer-x86_64.a)":libclang-rt-dev
 
 echo "== Native build of the platform-free core (ASan, UBSan, LSan, libFuzzer)"
 cmake -S "$COMMON_ROOT" -B "$COMMON_ROOT/build-native" -G Ninja \

@@ -11,10 +11,7 @@ endforeach()
 target_compile_options(CommonPortable PUBLIC ${COMMON_SANITIZE} -g -Wall -Wextra)
 target_link_options(CommonPortable PUBLIC ${COMMON_SANITIZE})
 
-set(COMMON_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(${COMMON_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(${CMAKE_SOURCE_DIR}/cmake/GoogleTest.cmake)
 
 foreach(source IN LISTS COMMON_PORTABLE_TESTS)
     get_filename_component(name ${source} NAME_WE)
@@ -23,13 +20,12 @@ foreach(source IN LISTS COMMON_PORTABLE_TESTS)
     add_test(NAME ${name}Native COMMAND ${name}Native)
 endforeach()
 
-# Each tests/*Fuzz.cpp is a libFuzzer harness, run for a bounded time.
+# Each fuzzer is a libFuzzer harness, run for a bounded time.
 set(COMMON_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzzer runs in the tests")
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    file(GLOB fuzz_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*Fuzz.cpp)
-    foreach(source IN LISTS fuzz_sources)
+    foreach(source IN LISTS COMMON_FUZZERS)
         get_filename_component(name ${source} NAME_WE)
-        add_executable(${name} ${source})
+        add_executable(${name} ${CMAKE_SOURCE_DIR}/${source})
         target_link_libraries(${name} PRIVATE CommonPortable)
         target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
         target_link_options(${name} PRIVATE -fsanitize=fuzzer)

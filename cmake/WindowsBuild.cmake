@@ -5,17 +5,6 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 
-set(COMMON_SOURCES)
-set(COMMON_PUBLIC_HEADERS)
-foreach(dir IN LISTS COMMON_SOURCE_DIRS)
-    file(GLOB dir_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
-    # Public headers are named after their class; other headers stay inside.
-    file(GLOB dir_headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/CT_*.h)
-    list(APPEND COMMON_SOURCES ${dir_sources})
-    list(APPEND COMMON_PUBLIC_HEADERS ${dir_headers})
-endforeach()
-file(GLOB COMMON_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
-
 add_library(Common SHARED ${COMMON_SOURCES} ${COMMON_RESOURCES})
 add_library(Common::Common ALIAS Common)
 set_target_properties(Common PROPERTIES PREFIX "" OUTPUT_NAME Common IMPORT_PREFIX "" IMPORT_SUFFIX ".lib")
@@ -30,26 +19,34 @@ target_link_libraries(Common PRIVATE user32 comdlg32 shell32 ole32)
 # share one unwinder (the i686 compiler's DWARF-2 unwinding needs it).
 target_link_options(Common PUBLIC -shared-libgcc)
 
-# The runtime DLLs that the library and its users load.
+# The runtime DLLs that the library and its users load; the i686 compiler
+# unwinds with DWARF-2, the x86_64 one with SEH.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(COMMON_UNWIND_DLL libgcc_s_seh-1.dll)
+else()
+    set(COMMON_UNWIND_DLL libgcc_s_dw2-1.dll)
+endif()
 set(COMMON_RUNTIME_DLLS)
-foreach(dll libstdc++-6.dll libgcc_s_dw2-1.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+foreach(dll libstdc++-6.dll ${COMMON_UNWIND_DLL} libwinpthread-1.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
                     OUTPUT_VARIABLE dll_path OUTPUT_STRIP_TRAILING_WHITESPACE)
-    if(IS_ABSOLUTE "${dll_path}" AND EXISTS "${dll_path}")
-        list(APPEND COMMON_RUNTIME_DLLS ${dll_path})
+    # The compiler echoes the bare name of a file it does not have.
+    if(NOT IS_ABSOLUTE "${dll_path}")
+        message(FATAL_ERROR "${CMAKE_CXX_COMPILER} has no ${dll}")
     endif()
+    list(APPEND COMMON_RUNTIME_DLLS ${dll_path})
 endforeach()
 file(COPY ${COMMON_RUNTIME_DLLS} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 
 include(cmake/Install.cmake)
 
-if(COMMON_BUILD_EXAMPLES AND EXISTS ${CMAKE_SOURCE_DIR}/examples/CMakeLists.txt)
+if(COMMON_BUILD_EXAMPLES)
     add_subdirectory(examples)
 endif()
 if(COMMON_BUILD_TESTS)
     enable_testing()
     add_subdirectory(tests)
 endif()
-if(COMMON_BUILD_BENCH AND EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+if(COMMON_BUILD_BENCH)
     add_subdirectory(bench)
 endif()

@@ -35,8 +35,6 @@ unsigned int const n_ShellPathRoom = MAX_PATH;
 
 char const co_noextension[] = "";
 
-CT_String const co_Marker() { return CT_String("%"); }
-
 // The shell's task allocator, released in one place whatever happens.
 class CT_ShellAllocator
 {
@@ -123,7 +121,7 @@ int b_RunSingle(et_FileDialogCall p_call, unsigned int n_defaultId, DWORD n_flag
                 CT_String const &co_filter, HWND h_owner, CT_ResString const &co_title)
 {
     CT_String co_list(co_FilterList(co_filter));
-    CT_ResString const co_default(h_module, n_defaultId, co_Marker());
+    CT_ResString const co_default(h_module, n_defaultId, co_marker);
     CT_String const &co_text = co_title.b_IsValid() ? co_title.cco_Get() : co_default.cco_Get();
     OPENFILENAMEA so_dialog;
     v_FillFileDialog(so_dialog, h_owner, co_list, co_file, co_text, n_flags);
@@ -131,7 +129,7 @@ int b_RunSingle(et_FileDialogCall p_call, unsigned int n_defaultId, DWORD n_flag
 }
 } // namespace
 
-CT_FilesDialog &CT_FilesDialog::operator=(CT_FilesDialog const &) { return *this; }
+CT_FilesDialog &CT_FilesDialog::operator=(CT_FilesDialog const &) = default;
 
 // The platform writes up to MAX_PATH bytes, more than a string built from a
 // short text has room for: the path lands in a buffer of ours and is then
@@ -139,7 +137,7 @@ CT_FilesDialog &CT_FilesDialog::operator=(CT_FilesDialog const &) { return *this
 // string changes only when a folder is handed back.
 int CT_FilesDialog::b_BrowseForFolder(CT_String &co_folder, HWND h_owner)
 {
-    CT_ResString const co_prompt(h_module, n_FolderPromptId, co_Marker());
+    CT_ResString const co_prompt(h_module, n_FolderPromptId, co_marker);
     CT_ShellAllocator co_allocator;
     char s_display[MAX_PATH] = {0};
     BROWSEINFOA so_browse;
@@ -173,7 +171,7 @@ int CT_FilesDialog::b_ChooseOpenFile(CT_String &co_file, CT_String const &co_fil
 int CT_FilesDialog::b_ChooseOpenMultipleFile(CT_String &co_folder, CT_String &co_names,
                                              CT_String const &co_filter, HWND h_owner)
 {
-    CT_ResString const co_title(h_module, n_MultipleTitleId, co_Marker());
+    CT_ResString const co_title(h_module, n_MultipleTitleId, co_marker);
     CT_String co_list(co_FilterList(co_filter));
     CT_String const co_offered(static_cast<char const *>(co_folder));
     OPENFILENAMEA so_dialog;

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "Module.h"
 
 namespace
@@ -14,24 +12,19 @@ unsigned int const n_FirstMessageId = 1001;
 int const i_LastCodeWithMessage = 28;
 /// "Error % (no message associated with)".
 unsigned int const n_FallbackId = 999;
-/// Room for the decimal digits of any 32-bit code, its sign and a NUL.
-unsigned int const n_DecimalRoom = 16;
-
-/// FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER.
-DWORD const n_SystemTextFlags = 0x1300;
+/// The system's text for an error code, in a buffer the call allocates.
+DWORD const n_SystemTextFlags =
+    FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
 /// Neutral language, default sublanguage: the user's default language.
-DWORD const n_UserLanguage = 0x400;
+DWORD const n_UserLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
 
-CT_String const co_Marker()
-{
-    return CT_String("%");
-}
-
+/// The code in decimal, with a minus sign for a negative one. The magnitude is
+/// taken in unsigned arithmetic, where the most negative code has one too.
 CT_String co_SignedDecimal(int i_number)
 {
-    char a_digits[n_DecimalRoom];
-    std::snprintf(a_digits, sizeof a_digits, "%d", i_number);
-    return CT_String(a_digits);
+    if (i_number >= 0)
+        return CT_String() + static_cast<unsigned int>(i_number);
+    return CT_String("-") + (0u - static_cast<unsigned int>(i_number));
 }
 
 /// Owns a buffer that FormatMessageA allocated.
@@ -51,10 +44,7 @@ public:
 };
 } // namespace
 
-CT_Errors &CT_Errors::operator=(CT_Errors const &)
-{
-    return *this;
-}
+CT_Errors &CT_Errors::operator=(CT_Errors const &) = default;
 
 // The argument is thrown, not the shared field: a thread always catches its
 // own code even if another thread raises in between.
@@ -100,7 +90,7 @@ CT_String const CT_Errors::cco_GetLastError()
     {
         try
         {
-            co_message.v_Set(h_module, n_FirstMessageId + e_described, co_Marker());
+            co_message.v_Set(h_module, n_FirstMessageId + e_described, co_marker);
             if (co_parameter.b_IsEmpty())
                 co_result = co_message.cco_Get();
             else
@@ -118,7 +108,7 @@ CT_String const CT_Errors::cco_GetLastError()
     // Outside the try: a failure of the fallback itself goes to the caller.
     if (!b_described)
     {
-        co_message.v_Set(h_module, n_FallbackId, co_Marker());
+        co_message.v_Set(h_module, n_FallbackId, co_marker);
         co_result = co_message.cco_Get(co_SignedDecimal(e_described));
     }
     return CT_String(co_result);

@@ -1,9 +1,6 @@
 #include "CT_Help.h"
 
-CT_Help &CT_Help::operator=(CT_Help const &)
-{
-    return *this;
-}
+CT_Help &CT_Help::operator=(CT_Help const &) = default;
 
 void CT_Help::v_DefineHelpPath(CT_String const &co_path)
 {

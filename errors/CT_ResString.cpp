@@ -6,12 +6,6 @@
 
 namespace
 {
-/// The number in decimal, as the string class writes it.
-CT_String co_Decimal(unsigned int n_number)
-{
-    return CT_String() + n_number;
-}
-
 /// The digits with "0" put in front until they are at least the width long.
 CT_String co_ZeroPadded(CT_String const &co_digits, unsigned int n_width)
 {
@@ -38,26 +32,9 @@ CT_ResString::CT_ResString(HINSTANCE h_instance, unsigned int n_id, CT_String co
     v_Set(h_instance, n_id, co_marker);
 }
 
-CT_ResString::CT_ResString(CT_ResString const &co_other)
-    : h_instance(co_other.h_instance), n_id(co_other.n_id), co_marker(co_other.co_marker),
-      co_text(co_other.co_text), co_fixtext(co_other.co_fixtext)
-{
-}
-
-// The members go in reverse order: fixed text, text, marker.
-CT_ResString::~CT_ResString()
-{
-}
-
-CT_ResString &CT_ResString::operator=(CT_ResString const &co_other)
-{
-    h_instance = co_other.h_instance;
-    n_id = co_other.n_id;
-    co_marker = co_other.co_marker;
-    co_text = co_other.co_text;
-    co_fixtext = co_other.co_fixtext;
-    return *this;
-}
+CT_ResString::CT_ResString(CT_ResString const &) = default;
+CT_ResString::~CT_ResString() = default;
+CT_ResString &CT_ResString::operator=(CT_ResString const &) = default;
 
 void CT_ResString::v_Set(HINSTANCE h_instance, unsigned int n_id, CT_String const &co_marker)
 {
@@ -100,7 +77,7 @@ CT_String const CT_ResString::cco_Get(CT_String const &co_value) const
 
 CT_String const CT_ResString::cco_Get(unsigned int n_number) const
 {
-    return cco_Get(co_Decimal(n_number));
+    return cco_Get(CT_String() + n_number);
 }
 
 void CT_ResString::v_Fix(CT_String co_value, CT_String co_key)
@@ -111,7 +88,7 @@ void CT_ResString::v_Fix(CT_String co_value, CT_String co_key)
 
 void CT_ResString::v_Fix(unsigned int n_number, CT_String co_key, unsigned int n_width)
 {
-    v_Fix(co_ZeroPadded(co_Decimal(n_number), n_width), co_key);
+    v_Fix(co_ZeroPadded(CT_String() + n_number, n_width), co_key);
 }
 
 int CT_ResString::b_IsValid() const

@@ -24,6 +24,7 @@ et_ErrorCode CT_Errors::eo_lasterror = e_Unknown;
 CT_String CT_Errors::co_parameter;
 CT_ResString CT_Errors::sco_Title;
 CT_String const co_lineend("\r\n");
+CT_String const co_marker("%");
 CT_String CT_Help::co_helppath;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE h_instance, DWORD n_reason, LPVOID)
@@ -35,7 +36,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE h_instance, DWORD n_reason, LPVOID)
     // loaded it stays empty, and the error record says why.
     try
     {
-        CT_Errors::sco_Title.v_Set(h_module, n_TitleId, CT_String("%"));
+        CT_Errors::sco_Title.v_Set(h_module, n_TitleId, co_marker);
     }
     catch (...)
     {

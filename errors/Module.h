@@ -11,5 +11,7 @@
 extern HINSTANCE h_module;
 /// "\r\n", written after each line of a text file.
 extern CT_String const co_lineend;
+/// "%", the marker before each placeholder of the library's own strings.
+extern CT_String const co_marker;
 
 #endif

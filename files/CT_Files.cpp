@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "CT_Errors.h"
-#include "DelimiterScan.h"
 #include "Module.h"
+#include "PatternMatcher.h"
 
 static_assert(sizeof(wchar_t) == 2, "text units in files are 16 bits, as wchar_t on Windows");
 
@@ -399,7 +399,7 @@ void CT_Files::v_ReadUntil(CT_String &co_text, CT_String const &co_delimiter)
 // of the file code 19 is raised with the position there.
 void CT_Files::v_ScanPast(unsigned char const *p_pattern, unsigned int n_length)
 {
-    CT_DelimiterScan co_scan(p_pattern, n_length);
+    CT_PatternMatcher co_scan(p_pattern, n_length);
     while (!co_scan.b_Found())
     {
         if (n_blockcursor == n_blocklength)

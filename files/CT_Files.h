@@ -30,8 +30,8 @@ public:
     /// The platform's generic access rights, handed to CreateFileA unchanged.
     enum et_OpenMode : unsigned int
     {
-        e_Read = 0x80000000u,
-        e_Write = 0x40000000u
+        e_Read = GENERIC_READ,
+        e_Write = GENERIC_WRITE
     };
 
     CT_Files();

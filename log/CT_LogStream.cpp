@@ -3,13 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <new>
 
 #include "CT_Files.h"
 #include "CT_ResString.h"
 #include "Module.h"
+#include "StringGrowth.h"
 
 namespace
 {
@@ -17,26 +17,15 @@ namespace
 unsigned int const n_TimeStampId = 51;
 /// The log files' filter, "Veltrane Log file (*.log)|*.log||".
 unsigned int const n_FilterId = 52;
-char const *const p_Marker = "%";
 char const *const p_SeparatorLine = "______________________";
-/// b_ReSize adds 512 spare bytes and a terminator's byte to what it is asked
-/// for, all in 32 bits; a larger text cannot be held by one string.
-unsigned int const n_MaxGrowth = UINT_MAX - 513;
 } // namespace
 
 CT_LogStream::CT_LogStream() : co_logtext(), co_eof("\r\n"), co_name("Log"), n_textlength(0)
 {
 }
 
-CT_LogStream::CT_LogStream(CT_LogStream const &co_other)
-    : co_logtext(co_other.co_logtext), co_eof(co_other.co_eof), co_name(co_other.co_name),
-      n_textlength(co_other.n_textlength)
-{
-}
-
-CT_LogStream::~CT_LogStream()
-{
-}
+CT_LogStream::CT_LogStream(CT_LogStream const &) = default;
+CT_LogStream::~CT_LogStream() = default;
 
 CT_LogStream &CT_LogStream::operator<<(CT_String const &co_text)
 {
@@ -79,7 +68,7 @@ void CT_LogStream::v_PrintTime()
 {
     SYSTEMTIME co_now;
     GetLocalTime(&co_now);
-    CT_ResString co_stamp(h_module, n_TimeStampId, CT_String(p_Marker));
+    CT_ResString co_stamp(h_module, n_TimeStampId, co_marker);
     co_stamp.v_Fix(co_now.wYear, CT_String("year"), 0);
     co_stamp.v_Fix(co_now.wDay, CT_String("day"), 0);
     co_stamp.v_Fix(co_now.wMonth, CT_String("month"), 0);
@@ -95,7 +84,7 @@ void CT_LogStream::v_Separator()
 
 CT_String const CT_LogStream::cco_GetFilter() const
 {
-    CT_ResString co_filter(h_module, n_FilterId, CT_String(p_Marker));
+    CT_ResString co_filter(h_module, n_FilterId, co_marker);
     return CT_String(co_filter.cco_Get());
 }
 
@@ -123,7 +112,7 @@ void CT_LogStream::v_WriteText(CT_Files &co_file) const
 
 void CT_LogStream::v_Append(char const *p_text, unsigned int n_bytes)
 {
-    if (n_bytes >= n_MaxGrowth - n_textlength)
+    if (n_bytes >= kn_MaxReSize - n_textlength)
         throw std::bad_alloc();
     v_Reserve(n_textlength + n_bytes);
     char *p_end = static_cast<char *>(co_logtext) + n_textlength;
@@ -143,5 +132,5 @@ void CT_LogStream::v_Reserve(unsigned int n_length)
         return;
     unsigned long long n_doubled = 2ULL * n_room;
     unsigned long long n_wanted = std::max<unsigned long long>(n_length, n_doubled);
-    co_logtext.b_ReSize(static_cast<unsigned int>(std::min<unsigned long long>(n_wanted, n_MaxGrowth)));
+    co_logtext.b_ReSize(static_cast<unsigned int>(std::min<unsigned long long>(n_wanted, kn_MaxReSize)));
 }

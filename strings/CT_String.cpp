@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "PatternMatcher.h"
+#include "StringGrowth.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 
@@ -16,10 +19,6 @@
 
 namespace
 {
-/// An owned buffer never has less room than this, so that short texts can grow in place.
-unsigned int const kn_MinCapacity = 256;
-/// Spare room a sized request gets on top of the size; b_ReSize asks for that much more again.
-unsigned int const kn_Spare = 256;
 /// What a string built without a text asks for: room for 511 characters and their terminator.
 unsigned int const kn_DefaultRequest = 256;
 /// Digits of the largest unsigned 32-bit number, 4294967295.
@@ -46,8 +45,9 @@ unsigned int n_GrownCapacity(unsigned int n_capacity, unsigned int n_size)
     return n_RoomFor(n_size + kn_Spare);
 }
 
-/// The capacity of co_GetMid's working string after v_PutChar stored that many characters.
-/// v_PutChar(j) asks b_ReSize for j + 2 bytes, which exceeds the capacity c first at j = c - 1.
+/// The capacity of co_GetMid's working string after that many characters were
+/// stored one by one. Storing at position j first asks b_ReSize for j + 2 bytes
+/// (the character and a terminator), which exceeds the capacity c first at j = c - 1.
 unsigned int n_MidCapacity(unsigned int n_count)
 {
     unsigned int n_capacity = n_RoomFor(kn_DefaultRequest);
@@ -66,77 +66,20 @@ unsigned int n_ListSize(char const *p_list, char const *p_limit)
     return static_cast<unsigned int>((p_element < p_limit ? p_element : p_limit) - p_list);
 }
 
-/// Finds a pattern's occurrences from left to right. A match that begins inside a
-/// broken partial match is found too: the border table tells how much of the
-/// partial match can still be the start of one, so no text byte is read twice.
-class CT_PatternScan
+/// The bytes of a text, as the matcher reads them.
+unsigned char const *p_Bytes(char const *p_text)
 {
-public:
-    CT_PatternScan(char const *p_pattern, unsigned int n_length)
-        : p_pattern(p_pattern), n_length(n_length), no_border(n_length, 0)
-    {
-        unsigned int n_matched = 0;
-        for (unsigned int n_position = 1; n_position < n_length; ++n_position)
-        {
-            while (n_matched > 0 && p_pattern[n_position] != p_pattern[n_matched])
-                n_matched = no_border[n_matched - 1];
-            if (p_pattern[n_position] == p_pattern[n_matched])
-                ++n_matched;
-            no_border[n_position] = n_matched;
-        }
-    }
-
-    /// 1 and the position of the first occurrence that starts at or after the
-    /// start and ends within the text's length; else 0.
-    int b_Find(char const *p_text, unsigned int n_textlength, unsigned int n_start,
-               unsigned int *p_found) const
-    {
-        unsigned int n_matched = 0;
-        unsigned int n_position = n_start;
-        while (n_position < n_textlength)
-        {
-            if (n_matched == 0)
-            {
-                // Nothing matched yet: let the library skip to the next first character.
-                void const *p_hit = std::memchr(p_text + n_position, p_pattern[0], n_textlength - n_position);
-                if (p_hit == 0)
-                    return 0;
-                n_position = static_cast<unsigned int>(static_cast<char const *>(p_hit) - p_text) + 1;
-                n_matched = 1;
-            }
-            else if (p_text[n_position] == p_pattern[n_matched])
-            {
-                ++n_matched;
-                ++n_position;
-            }
-            else
-            {
-                n_matched = no_border[n_matched - 1];
-                continue;
-            }
-            if (n_matched == n_length)
-            {
-                *p_found = n_position - n_length;
-                return 1;
-            }
-        }
-        return 0;
-    }
-
-private:
-    char const *p_pattern;
-    unsigned int n_length;
-    std::vector<unsigned int> no_border;
-};
+    return reinterpret_cast<unsigned char const *>(p_text);
+}
 
 /// The positions of the pattern's non-overlapping occurrences, from the left.
 std::vector<unsigned int> no_FindAll(char const *p_pattern, unsigned int n_patternlength, char const *p_text,
                                      unsigned int n_length)
 {
-    CT_PatternScan const co_scan(p_pattern, n_patternlength);
+    CT_PatternMatcher co_matcher(p_Bytes(p_pattern), n_patternlength);
     std::vector<unsigned int> no_found;
     unsigned int n_found = 0;
-    for (unsigned int n_resume = 0; co_scan.b_Find(p_text, n_length, n_resume, &n_found);
+    for (unsigned int n_resume = 0; co_matcher.b_Find(p_Bytes(p_text), n_length, n_resume, &n_found);
          n_resume = n_found + n_patternlength)
         no_found.push_back(n_found);
     return no_found;
@@ -474,9 +417,9 @@ void CT_String::v_Replace(CT_String const &co_pattern, char const *p_text)
     v_CopyBuffer(co_result);
 }
 
-// The working string grows as storing the characters one by one with v_PutChar
-// would grow it; the range is cut to the room, so no byte outside the
-// allocation is read, and a start before the text yields nothing.
+// The working string grows as storing the characters one by one would grow
+// it; the range is cut to the room, so no byte outside the allocation is
+// read, and a start before the text yields nothing.
 CT_String CT_String::co_GetMid(int i_start, int i_count)
 {
     long long const i_room = n_GetSize();
@@ -501,21 +444,15 @@ int CT_String::i_Search(CT_String const &co_pattern, int i_start)
     unsigned int const n_length = n_GetLength();
     if (n_patternlength == 0 || i_start < 0 || static_cast<unsigned int>(i_start) > n_length)
         return -1;
-    CT_PatternScan const co_scan(co_pattern.p_cursor, n_patternlength);
+    CT_PatternMatcher co_matcher(p_Bytes(co_pattern.p_cursor), n_patternlength);
     unsigned int n_found = 0;
-    if (!co_scan.b_Find(p_cursor, n_length, static_cast<unsigned int>(i_start), &n_found))
+    if (!co_matcher.b_Find(p_Bytes(p_cursor), n_length, static_cast<unsigned int>(i_start), &n_found))
         return -1;
     return static_cast<int>(n_found);
 }
 
 void CT_String::v_SetChar(unsigned int n_position, unsigned short c_char)
 {
-    p_cursor[n_position] = static_cast<char>(c_char);
-}
-
-void CT_String::v_PutChar(unsigned int n_position, unsigned short c_char)
-{
-    b_ReSize(n_Offset() + n_position + 2);
     p_cursor[n_position] = static_cast<char>(c_char);
 }
 

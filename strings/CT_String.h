@@ -107,7 +107,6 @@ private:
     void v_DisposeBuffer();
     void v_Copy(char const *p_text);
     void v_CopyBuffer(CT_String const &co_other);
-    void v_PutChar(unsigned int n_position, unsigned short c_char);
 
     unsigned int n_Offset() const;
     int b_Holds(char const *p_text) const;

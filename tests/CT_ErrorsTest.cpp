@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 #include "CT_Errors.h"
@@ -88,6 +89,9 @@ TEST(ErrorsTest, EveryCodeIsThrownToTheCallerAndGivesItsExactMessage)
             EXPECT_EQ(CT_Errors::set_GetLastError(), code == e_NoMessage ? e_Windows : code);
             EXPECT_EQ(std::string(CT_Errors::co_GetLastParameter()), code == e_NoMessage ? "CT_String::v_Load" : value);
         }
+    // The most negative code has no positive counterpart among ints.
+    Caught([] { CT_Errors::v_ThrowError(static_cast<et_ErrorCode>(INT_MIN), nullptr); });
+    EXPECT_EQ(std::string(CT_Errors::cco_GetLastError()), "Error -2147483648 (no message associated with)");
 }
 
 TEST(ErrorsTest, DisplayWithCodeRestoresTheRecordAndDisplayWithoutResetsIt)

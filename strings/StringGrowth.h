@@ -1,0 +1,16 @@
+// How the string's buffer grows. The log reserves room ahead of its appends
+// and must stay within what one string can hold.
+#ifndef STRING_GROWTH_H
+#define STRING_GROWTH_H
+
+#include <climits>
+
+/// An owned buffer never has less room than this, so that short texts can grow in place.
+unsigned int const kn_MinCapacity = 256;
+/// Spare room a sized request gets on top of the size; b_ReSize asks for that much more again.
+unsigned int const kn_Spare = 256;
+/// The largest size b_ReSize takes for a cursor at the start: it adds twice
+/// the spare and a terminator's byte, all in 32 bits.
+unsigned int const kn_MaxReSize = UINT_MAX - 2 * kn_Spare - 1;
+
+#endif
