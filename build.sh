@@ -16,6 +16,8 @@ for arch in i686 x86_64; do
 done
 echo "== SDK in $dist"
 (cd "$dist" && find . -type f | sort | sed 's|^\./|   |')
+echo "== API reference in $dist/doc/html"
+common_docs "$dist/doc"
 
 trap 'common_wine_stop; common_xvfb_stop' EXIT
 common_wine_env
