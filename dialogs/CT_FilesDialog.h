@@ -59,9 +59,9 @@ public:
     ///        bounds the path, and a longer one gives 0.
     /// @param co_filter The file types, with bars for NULs (see the class).
     /// @param h_owner The owner window, or null for the active window.
-    /// @param co_title Shown when CT_ResString::b_IsValid() says it refers to a string (its
-    ///        filled text if it has one); a default-constructed one gives
-    ///        "Export".
+    /// @param co_title Shown when CT_ResString::b_IsValid() says it refers
+    ///        to a string (its filled text if it has one); a
+    ///        default-constructed one gives "Export".
     /// @return The platform's result: non-zero when a name was confirmed, 0
     ///         on cancel or any failure, which raise nothing.
     /// @storage Nothing grows; on cancel the string is left as it was.
