@@ -16,6 +16,8 @@ for arch in i686 x86_64; do
 done
 echo "== SDK in $dist"
 (cd "$dist" && find . -type f | sort | sed 's|^\./|   |')
+echo "== API reference in $dist/doc/html"
+common_docs "$dist/doc"
 
 trap 'common_wine_stop; common_xvfb_stop' EXIT
 # The example runs on the product, the 32-bit DLL, where 32-bit Wine can be had.

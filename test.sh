@@ -6,7 +6,7 @@
 # 64-bit leg decides.
 source "$(dirname "$0")/cmake/setup.sh"
 common_require_build_tools
-common_require clang++:clang
+common_require clang++:clang doxygen:doxygen
 # The fuzzer runtime of whichever clang is installed, where that clang looks for it.
 common_require "$(clang++ -print-file-name=libclang_rt.fuzzer-x86_64.a)":libclang-rt-dev
 

@@ -131,3 +131,13 @@ common_xvfb_stop() {
         COMMON_XVFB_PID=
     fi
 }
+
+# The API reference, with the guide and the guarantees, into DIR/html. Any
+# Doxygen warning (an undocumented public member above all) fails it.
+common_docs() {
+    local out=$1
+    common_require doxygen:doxygen
+    rm -rf "$out/html"
+    mkdir -p "$out"
+    COMMON_DOC_SOURCE="$COMMON_ROOT" COMMON_DOC_OUTPUT="$out" doxygen "$COMMON_ROOT/docs/Doxyfile"
+}

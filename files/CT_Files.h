@@ -24,68 +24,215 @@
 
 #include "CT_String.h"
 
+/// @defgroup files Files
+/// Files of 16-bit text units, with a backup while they are rewritten.
+
+/// @ingroup files
+/// One file, named by its path and opened without sharing, with an optional
+/// backup (the path + ".old") while it is rewritten: end the write with
+/// v_Close() (commit; the destructor does the same) or v_Cancel() (roll
+/// back). Text is stored as 16-bit little-endian units, one per character as
+/// the current locale reads it, without a byte-order mark; lines end with
+/// CR LF.
+///
+/// @code
+/// CT_Files co_file;
+/// co_file.v_Open(co_path, CT_Files::e_Write, 1); // backs up co_path + ".old"
+/// co_file.v_Writeln(co_line);
+/// co_file.v_Close();                             // commit; v_Cancel() rolls back
+/// @endcode
+///
+/// **Ownership.** The object owns its open handle and its backup file: it
+/// closes the one and deletes the other. It deletes the file at its path only
+/// in v_Cancel(), when it created or cut that file since its last commit and
+/// has no backup, and in v_Delete(). A copy (construction or assignment)
+/// names the same path but starts closed; the handle and the backup stay with
+/// the original.
+///
+/// **Durability.** The backup is on disk before the open cuts the file; the
+/// new content is on disk before v_Close() deletes the backup; a restored
+/// file is on disk before v_Cancel() deletes the backup. Where a step fails,
+/// the backup stays on disk.
+///
+/// **Position.** Positions and counts are bytes from the start of the file.
+/// The delimiter scans read ahead in blocks, but every result and
+/// n_GetSeek() are what byte-by-byte reads would give.
+///
+/// **Failures** raise et_ErrorCode through CT_Errors::v_ThrowError(): 17
+/// (open), 18 (write) and 19 (read, also the end of the file), each with the
+/// path as the parameter; 2 for the temporary folder and the path
+/// utilities. Running out of memory throws `std::bad_alloc`.
 class COMMON_API CT_Files
 {
 public:
-    /// The platform's generic access rights, handed to CreateFileA unchanged.
+    /// The open modes: the platform's generic access rights, handed to
+    /// CreateFileA unchanged. Only exactly e_Read opens an existing file;
+    /// any other value, both bits together included, creates the file or
+    /// cuts it to length 0.
     enum et_OpenMode : unsigned int
     {
+        /// Read an existing file (GENERIC_READ); a missing one raises 17.
         e_Read = GENERIC_READ,
+        /// Create the file, or cut it to length 0 (GENERIC_WRITE).
         e_Write = GENERIC_WRITE
     };
 
+    /// @name Objects and copies
+    ///@{
+
+    /// A closed object with an empty path.
     CT_Files();
+    /// A closed object naming the same path. The open handle and the backup
+    /// stay with the other object, which alone closes and deletes them.
     CT_Files(CT_Files const &co_other);
+    /// Commits what this object holds, as v_Close() does, then names the
+    /// other's path, closed. Assigning an object to itself changes nothing.
+    /// @return This object.
     CT_Files &operator=(CT_Files const &co_other);
-    /// Commits, as v_Close does. Raises nothing.
+    /// Commits, as v_Close() does. Raises nothing.
     ~CT_Files();
+    ///@}
 
-    /// 1 if a directory search finds an entry for the path.
+    /// @name Path utilities
+    ///@{
+
+    /// 1 if a directory search finds an entry for the path (a file or a
+    /// folder; wildcards match as in any search), else 0. Raises nothing.
     static int sb_Exist(CT_String const &co_path);
-    /// Cuts the text at its first '.'.
+    /// Cuts the text at its first '.', also one in a folder name: every '.'
+    /// becomes a zero byte (see CT_String::v_ReplaceChar()). Nothing grows.
     static void sv_RemoveExtension(CT_String &co_text);
-    /// The file-name part of the path's full form.
+    /// The file-name part of the path's full form (a bare name is resolved
+    /// against the current folder); empty when the full path ends with a
+    /// separator. Full paths longer than 511 characters are handled.
+    /// @raises Code 2 (e_Windows) with the parameter `"GetFullPathName\r\n"`
+    ///         (ending in CR LF) when GetFullPathNameA fails, for example
+    ///         for an empty path.
     static CT_String sco_GetFileName(CT_String const &co_path);
-    /// The folder part of the path's full form, with its closing separator.
+    /// Writes the folder part of the path's full form, with its closing
+    /// separator, into the folder string, as a one-element list. The same
+    /// string may be passed as both arguments. A full path that ends with a
+    /// separator is the folder itself.
+    /// @raises As sco_GetFileName(); the folder string is then unchanged.
     static void sv_GetFolder(CT_String const &co_path, CT_String &co_folder);
+    ///@}
 
-    /// The path as last given to v_Open, or the temporary file's full name.
+    /// @name Opening, commit and roll back
+    ///@{
+
+    /// The path as last given to v_Open() (a relative path stays relative),
+    /// or the temporary file's full name; it stays after closing. Empty for a
+    /// new object.
     CT_String const &cco_GetFullPath() const;
-    /// Opens the file; a non-zero flag backs an existing file up first.
+    /// Opens the file without sharing: no other handle, in this process or
+    /// another, can open it until it is closed.
+    /// @param co_path The file; copied, so it may be this object's own path.
+    /// @param e_mode e_Read opens an existing file; e_Write creates it or
+    ///        cuts it to length 0.
+    /// @param b_backup Non-zero: an existing file is first copied to the path
+    ///        + ".old" (replacing any file of that name) and the copy put on
+    ///        disk, as v_SaveOldFile() does. A missing file, or a device such
+    ///        as NUL, needs no backup.
+    /// @state An object that holds an open file, or a backup of another
+    ///        path, commits it first as v_Close() does. A backup made for
+    ///        this same path while closed stays, so v_Cancel() can restore
+    ///        it.
+    /// @raises Code 17 (e_FileOpen) with the path when CreateFileA fails
+    ///         (a missing file in read mode, no access, the file in use, a bad
+    ///         path); a backup made before stays and is restored by
+    ///         v_Cancel() or deleted by v_Close(). Code 17 with the path also
+    ///         when a write open asks for a backup that cannot be made: the
+    ///         file is then not touched.
     void v_Open(CT_String const &co_path, et_OpenMode e_mode, int b_backup);
-    /// Creates a new temporary file ("vl" prefix) and opens it for writing.
+    /// Creates a new empty temporary file in the temporary folder, named by
+    /// the platform from the prefix "vl", and opens it for writing without a
+    /// backup; cco_GetFullPath() gives its full name. v_Close() and the
+    /// destructor leave it on disk; v_Cancel() and v_Delete() remove it.
+    /// @state As v_Open(CT_String const &, et_OpenMode, int).
+    /// @raises Code 2 (e_Windows) with the parameter "File::Open()" when the
+    ///         temporary folder or name cannot be had (the object is then
+    ///         unchanged); code 17 with the name when the new file cannot be
+    ///         opened.
     void v_Open();
-    /// Copies the file at the path to path + ".old", if it exists; raises
-    /// code 17 with the path when the copy cannot be made and flushed.
+    /// Copies the file at the path to the path + ".old", replacing any file
+    /// of that name, and puts the copy on disk; a missing file needs none.
+    /// The object must be closed. A copy of a read-only file is made
+    /// writable, so the commit can delete it.
+    /// @state v_Close() deletes the backup, v_Cancel() restores it.
+    /// @raises Code 17 (e_FileOpen) with the path when the object holds the
+    ///         file open or the copy cannot be made and put on disk.
     void v_SaveOldFile();
-    /// Commits: closes the file and deletes the backup.
+    /// Commits: puts what was written on disk, closes the file and deletes
+    /// the backup. If the written content cannot be put on disk the backup
+    /// stays on disk, no longer held by the object. Raises nothing.
     void v_Close();
-    /// Rolls back: closes the file, then restores the backup, or removes the
-    /// file if this object created or truncated it since its last commit.
+    /// Rolls back: closes the file, then copies the backup over it and
+    /// deletes the backup; if the restore fails, the backup stays on disk.
+    /// Without a backup it deletes the file only if this object created or
+    /// cut it since its last commit: a file opened for reading, one already
+    /// committed, one named only by a copy, or one never opened is spared.
+    /// Raises nothing.
     void v_Cancel();
-    /// Closes, then deletes the file and its backup.
+    /// Commits as v_Close() does (deleting the backup), then deletes the file
+    /// at the path. Raises nothing.
     void v_Delete();
+    ///@}
 
-    /// Writes the text as 16-bit units.
+    /// @name Writing
+    ///@{
+
+    /// Writes the text as 16-bit units at the position: only the units the
+    /// current locale's conversion gives (a double-byte character is one
+    /// unit), no terminator, no byte-order mark.
+    /// @raises Code 18 (e_FileWrite) with the path when WriteFile fails: no
+    ///         file open, opened with e_Read, or the disk full.
     void v_Write(CT_String const &co_text);
     /// Writes the text and CR LF as 16-bit units, in one write.
+    /// @raises As v_Write(CT_String const &).
     void v_Writeln(CT_String const &co_text);
-    /// Writes the bytes unchanged.
+    /// Writes the bytes unchanged at the position.
+    /// @raises Code 18 (e_FileWrite) with the path when WriteFile fails.
     void v_Write(char const *p_buffer, unsigned int n_bytes);
-    /// Reads up to the byte count; raises code 19 at the end of the file.
+    ///@}
+
+    /// @name Reading and scanning
+    ///@{
+
+    /// Reads up to the byte count from the position. Fewer bytes, when the end
+    /// of the file comes first, are no failure (the count read is not
+    /// reported); a count of 0 reads nothing and raises nothing.
+    /// @raises Code 19 (e_FileRead) with the path when ReadFile fails (no file
+    ///         open, opened with e_Write) or reads nothing: at the end of the
+    ///         file.
     void v_Read(char *p_buffer, unsigned int n_bytes);
-    /// v_Read for a buffer of 16-bit units; the count is in bytes.
+    /// v_Read() for a buffer of 16-bit units; the count is in bytes.
+    /// @raises As v_Read().
     void v_ReadUnicode(unsigned short *p_buffer, unsigned int n_bytes);
-    /// Moves just past the next occurrence of the delimiter.
+    /// Moves just past the next occurrence of the delimiter's units, which
+    /// may begin at any byte, also inside a broken partial match (CR CR LF
+    /// ends a scan for `"\r\n"`). An empty delimiter does nothing.
+    /// @raises Code 19 (e_FileRead) with the path when the file ends before
+    ///         an occurrence; the position is then the end of the file.
     void v_MoveUntil(CT_String const &co_delimiter);
-    /// Bytes before the next occurrence of the delimiter; the position stays.
+    /// Bytes from the position to the next occurrence of the delimiter's
+    /// units (twice the characters, for text); the position stays.
+    /// @raises As v_MoveUntil().
     unsigned int n_CountUntil(CT_String const &co_delimiter);
-    /// The text before the next delimiter; moves past the delimiter.
+    /// Puts the text from the position to the next occurrence of the
+    /// delimiter into the text string and moves just past the delimiter,
+    /// which is not part of the text. Units with no narrow form in the
+    /// current locale read as '?'; an odd last byte reads as a unit of its
+    /// own. The same string may be passed as text and as delimiter.
+    /// @state The text string is assigned as by CT_String::operator=().
+    /// @raises As v_MoveUntil(); the text string is then unchanged.
     void v_ReadUntil(CT_String &co_text, CT_String const &co_delimiter);
-    /// Sets the position, in bytes from the start of the file.
+    /// Sets the position, in bytes from the start of the file; offsets up to
+    /// 4 GiB are reached. Raises nothing.
     void v_Seek(unsigned int n_offset);
-    /// The position, or 0xFFFFFFFF when it cannot be had.
+    /// The position in bytes from the start of the file, or 0xFFFFFFFF when
+    /// it cannot be had (no file open). Raises nothing.
     unsigned int n_GetSeek();
+    ///@}
 
 private:
     void v_ClearOldFile();

@@ -11,30 +11,84 @@
 
 class CT_Files;
 
+/// @defgroup log Log
+/// Log text collected in memory and saved on request.
+
+/// @ingroup log
+/// Log text collected in memory while the add-on works, stamped with the
+/// local time and separated by lines, and written to a file only when
+/// v_Save() is called. The object owns its text, line end and name; the
+/// references the `cco_` members return live as long as the object. A log
+/// can be copied into a new object but not assigned.
+///
+/// @code
+/// CT_LogStream co_log;
+/// co_log.v_PrintTime();
+/// co_log << CT_String(" started") << co_log.cco_Eof();
+/// co_log.v_Save(CT_String("C:\\logs\\run.log"));
+/// @endcode
 class COMMON_API CT_LogStream
 {
 public:
+    /// An empty log, with the line end `"\r\n"` and the name "Log".
     CT_LogStream();
+    /// An independent copy of the text, the line end and the name.
+    /// @raises `std::bad_alloc` when memory runs out.
     CT_LogStream(CT_LogStream const &co_other);
+    /// Frees the text, the line end and the name.
     ~CT_LogStream();
 
-    /// Appends the text at the argument's cursor; no line end is added.
+    /// @name Collecting text
+    ///@{
+
+    /// Appends the argument's text (from its cursor to its first zero byte:
+    /// the current element of a list); no line end is added. The log's own
+    /// text may be appended to it.
+    /// @return This log, so that appends chain.
+    /// @storage The text's room doubles when it runs out, so a long log is
+    ///          not copied again on every few appends.
+    /// @raises `std::bad_alloc` when memory runs out.
     CT_LogStream &operator<<(CT_String const &co_text);
-    /// Empties the text; the name and the line end stay.
+    /// Empties the text; its storage, the name and the line end stay.
     void v_Clear();
+    /// The text collected so far.
     CT_String const &cco_GetText() const;
-    /// The line end, "\r\n".
+    /// The line end, `"\r\n"`, to append after each line.
     CT_String const &cco_Eof() const;
+    /// The log's name, "Log" unless set; the library only keeps it.
     CT_String const &cco_GetName() const;
+    /// Replaces the name with a copy of the argument.
     void v_SetName(CT_String const &co_name);
-    /// Appends the local date and time, as "3-7-2005 at 09:05".
+    /// Appends the local date and time as month-day-year at hours:minutes,
+    /// "3-7-2005 at 09:05": month and day without a leading zero, hours (0
+    /// to 23) and minutes with two digits, no seconds, no line end.
+    /// @raises Code 2 (e_Windows) with the parameter "CT_String::v_Load" when
+    ///         the stamp's string cannot be loaded; nothing is appended then.
     void v_PrintTime();
-    /// Appends a line of 22 underscores and two line ends.
+    /// Appends a line of 22 underscores and two line ends, so the text ends
+    /// with an empty line. Nothing is put in front: the underscores continue
+    /// a line that has no line end yet.
     void v_Separator();
-    /// The log files' filter for the file dialogs, with bars for NULs.
+    ///@}
+
+    /// @name Filter and saving
+    ///@{
+
+    /// The log files' filter for the file dialogs, with bars for NULs:
+    /// "Veltrane Log file (*.log)|*.log||".
+    /// @raises Code 2 (e_Windows) with the parameter "CT_String::v_Load" when
+    ///         the string cannot be loaded.
     CT_String const cco_GetFilter() const;
-    /// Writes the whole text and a line end to the file, replacing it.
+    /// Writes the whole text followed by CR LF to the file, as 16-bit units
+    /// in one write, replacing a file of that name without a backup; the log
+    /// is not changed. A failed write is not raised: v_Save() closes the file
+    /// and returns, the file may be empty or incomplete, and the error record
+    /// holds code 18 with the path (CT_Errors::set_GetLastError()).
+    /// @raises Code 17 (e_FileOpen) with the path when the file cannot be
+    ///         opened, for example in a folder that does not exist; nothing
+    ///         is written then.
     void v_Save(CT_String const &co_path) const;
+    ///@}
 
 private:
     CT_LogStream &operator=(CT_LogStream const &);
