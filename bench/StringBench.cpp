@@ -171,8 +171,8 @@ struct CT_Case
 
 std::vector<CT_Case> const co_Cases = {
     {"v_Replace", v_Replace, "std::string find+append", v_ReplaceReference, {100000, 1000000, 10000000},
-     benchmark::oN, 3, 1.2},
-    {"co_GetMid", v_GetMid, "std::string substr", v_Substr, {100000, 1000000, 10000000}, benchmark::oN, 3, 1.2},
+     benchmark::oN, d_RatioLimit, d_GrowthLimit},
+    {"co_GetMid", v_GetMid, "std::string substr", v_Substr, {100000, 1000000, 10000000}, benchmark::oN, d_RatioLimit, d_GrowthLimit},
     {"String +=", v_Append, "strlen+memcpy", v_AppendWithC, {1000, 10000}, benchmark::oNSquared, 0, 0},
     {"v_AddElement", v_AddElement, "strlen walk", v_AddElementWithC, {1000, 10000}, benchmark::oNSquared, 0, 0},
 };
@@ -216,12 +216,7 @@ void v_Judge(CT_Case const &co_case, CT_Collector &co_collector, CT_Targets &co_
         if (co_ours.count(n_size) && co_reference.count(n_size))
             co_timings.push_back(
                 CT_Timing{co_case.p_name, n_size, co_ours[n_size], co_case.p_reference, co_reference[n_size]});
-    for (size_t n_at = 0; n_at < co_timings.size(); ++n_at)
-    {
-        co_targets.v_Ratio(co_timings[n_at], co_case.d_ratio_limit);
-        if (n_at > 0)
-            co_targets.v_Growth(co_timings[n_at - 1], co_timings[n_at], co_case.d_growth_limit);
-    }
+    co_targets.v_Case(co_timings, co_case.d_ratio_limit, co_case.d_growth_limit);
 }
 } // namespace
 

@@ -3,12 +3,21 @@
 //
 //   CT_Targets co_targets;
 //   co_targets.v_Ratio(CT_Timing{"v_Replace", 1000000, 9.3, "std::string", 4.6}, 3.0);
+//   co_targets.v_Case({co_at100kB, co_at1MB}, d_RatioLimit, d_GrowthLimit); // and the growth
 #ifndef BENCH_TARGETS_H
 #define BENCH_TARGETS_H
 
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
+
+/// Ours at most three times the reference at every size.
+double const d_RatioLimit = 3.0;
+/// For 10x the size, our time grows at most 1.5 times as much as the
+/// reference's: a quadratic step would show as 10 times, while the noise of a
+/// shared machine moves the quotient of four medians by up to a third.
+double const d_GrowthLimit = 1.5;
 
 /// One case at one size: our milliseconds and the reference's (NaN: wrong result).
 struct CT_Timing
@@ -48,6 +57,18 @@ public:
               co_Text("growth <= %gx ref's", d_limit), d_limit);
     }
 
+    /// One case size by size: each against its reference, and its growth
+    /// from the size before.
+    void v_Case(std::vector<CT_Timing> const &co_sizes, double d_ratio_limit, double d_growth_limit)
+    {
+        for (size_t n_at = 0; n_at < co_sizes.size(); ++n_at)
+        {
+            v_Ratio(co_sizes[n_at], d_ratio_limit);
+            if (n_at > 0)
+                v_Growth(co_sizes[n_at - 1], co_sizes[n_at], d_growth_limit);
+        }
+    }
+
     int n_Misses() const { return n_misses; }
 
 private:
@@ -68,7 +89,7 @@ private:
         if (d_limit == 0)
             co_target = "info";
         n_misses += p_met[0] == 'W' || p_met[0] == 'M';
-        std::printf("| %s | %s | %s | %s | %s | %.2f | %s | %s |\n", co_at.p_case, co_size.c_str(),
+        std::printf("| %s | %s | %s | %s | %s | %.3g | %s | %s |\n", co_at.p_case, co_size.c_str(),
                     co_ours.c_str(), co_at.p_reference, co_reference.c_str(), d_ratio, co_target.c_str(), p_met);
         std::fflush(stdout);
     }
