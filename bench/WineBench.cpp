@@ -10,15 +10,16 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace
 {
-// The naive reader makes about four system calls per byte: it reads at most
-// this many lines, and its time is scaled to the whole file.
+// The naive reader makes about four system calls per byte: it reads this many
+// lines, and its time is scaled to the whole file.
 long long const n_NaiveLines = 10000;
 
 /// The milliseconds of one call of f_work, or NaN if b_Right rejects its
@@ -43,7 +44,7 @@ double d_Median(std::vector<double> co_ms)
 /// machine busy with other work weighs on both alike.
 template <class F, class R, class G, class S>
 CT_Timing co_Compare(CT_Timing co_at, F const &f_ours, R const &b_OursRight, G const &f_reference,
-                     S const &b_ReferenceRight, int n_runs = 7)
+                     S const &b_ReferenceRight, int n_runs)
 {
     std::vector<double> co_ours, co_reference;
     for (int n_run = 0; n_run < n_runs; ++n_run)
@@ -63,6 +64,10 @@ std::string co_Line(long long n_number)
     return co_line.append(60 - co_line.size(), 'a');
 }
 
+char const *p_Text(CT_String const &co_text) { return co_text; }
+char const *p_Text(CT_LogStream const &co_log) { return co_log.cco_GetText(); }
+char const *p_Text(std::string const &co_text) { return co_text.c_str(); }
+
 void v_BenchLog(CT_Targets &co_targets)
 {
     std::string const co_text = co_Line(0);
@@ -70,23 +75,23 @@ void v_BenchLog(CT_Targets &co_targets)
     std::vector<CT_Timing> co_sizes;
     for (long long n_lines : {10000, 100000, 1000000})
     {
-        auto const b_Complete = [&](size_t n_bytes) { return n_bytes == n_lines * (co_text.size() + 2); };
-        co_sizes.push_back(co_Compare(
-            CT_Timing{"Log <<", n_lines, 0, "std::string +=", 0},
-            [&] {
-                CT_LogStream co_log;
-                for (long long n_line = 0; n_line < n_lines; ++n_line)
-                    co_log << co_line << co_log.cco_Eof();
-                return co_log;
-            },
-            [&](CT_LogStream const &co_log) { return b_Complete(co_log.cco_GetText().n_GetStringSize()); },
-            [&] {
-                std::string co_log;
-                for (long long n_line = 0; n_line < n_lines; ++n_line)
-                    co_log.append(co_text).append("\r\n");
-                return co_log;
-            },
-            [&](std::string const &co_log) { return b_Complete(co_log.size()); }));
+        auto const f_Ours = [&] {
+            CT_LogStream co_log;
+            for (long long n_line = 0; n_line < n_lines; ++n_line)
+                co_log << co_line << co_log.cco_Eof();
+            return co_log;
+        };
+        auto const f_Reference = [&] {
+            std::string co_log;
+            for (long long n_line = 0; n_line < n_lines; ++n_line)
+                co_log.append(co_text).append("\r\n");
+            return co_log;
+        };
+        auto const b_All = [&](auto const &co_log) {
+            return std::strlen(p_Text(co_log)) == static_cast<size_t>(n_lines) * (co_text.size() + 2);
+        };
+        co_sizes.push_back(
+            co_Compare(CT_Timing{"Log <<", n_lines, 0, "std::string +=", 0}, f_Ours, b_All, f_Reference, b_All, 7));
     }
     co_targets.v_Case(co_sizes, d_RatioLimit, d_GrowthLimit);
 }
@@ -95,19 +100,7 @@ void v_BenchLog(CT_Targets &co_targets)
 struct CT_Lines
 {
     long long n_lines = 0;
-    long long n_characters = 0;
     std::string co_last;
-
-    void v_Add(std::string const &co_line)
-    {
-        ++n_lines;
-        n_characters += co_line.size();
-        co_last = co_line;
-    }
-    bool b_Right(long long n_expected) const
-    {
-        return n_lines == n_expected && n_characters == n_expected * 60 && co_last == co_Line(n_expected - 1);
-    }
 };
 
 CT_Lines co_ReadWithLibrary(std::string const &co_path)
@@ -119,17 +112,15 @@ CT_Lines co_ReadWithLibrary(std::string const &co_path)
     CT_Lines co_seen;
     try
     {
-        for (;;)
-        {
+        for (;; ++co_seen.n_lines)
             co_file.v_ReadUntil(co_line, co_delimiter);
-            co_seen.v_Add(static_cast<char const *>(co_line));
-        }
     }
     catch (et_ErrorCode e_code)
     {
         if (e_code != e_FileRead)
             throw;
     }
+    co_seen.co_last = static_cast<char const *>(co_line);
     return co_seen;
 }
 
@@ -147,68 +138,53 @@ CT_Lines co_ReadWhole(std::string const &co_path)
         {
             p_units[n_unit] = 0;
             std::wcstombs(co_narrow.data(), p_units + n_start, co_narrow.size());
-            co_seen.v_Add(co_narrow.data());
+            co_seen.co_last = co_narrow.data();
+            ++co_seen.n_lines;
             n_start = ++n_unit + 1;
         }
     return co_seen;
 }
 
 // The line reader as the file rules read at face value: every byte of both
-// delimiter scans is a ReadFile of its own, the count sets the pointer back,
-// and the span between is read in one call.
-class CT_NaiveReader
+// scans for the line end is a ReadFile of its own. A byte that breaks a partial
+// match sets the match back to its start.
+bool b_SkipLineEnd(HANDLE h_file)
 {
-public:
-    explicit CT_NaiveReader(std::string const &co_path)
-        : h_file(CreateFileA(co_path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL))
+    static char const s_LineEnd[] = {'\r', 0, '\n', 0};
+    char c_byte = 0;
+    DWORD n_read = 0;
+    for (size_t n_matched = 0; n_matched < sizeof s_LineEnd;)
     {
-    }
-    ~CT_NaiveReader() { CloseHandle(h_file); }
-    CT_NaiveReader(CT_NaiveReader const &) = delete;
-    CT_NaiveReader &operator=(CT_NaiveReader const &) = delete;
-
-    bool b_ReadLine(std::string &co_line)
-    {
-        // The files here stay far below 4 GB: the low word is the position.
-        DWORD const n_start = SetFilePointer(h_file, 0, NULL, FILE_CURRENT);
-        if (!b_SkipLineEnd())
+        if (!ReadFile(h_file, &c_byte, 1, &n_read, NULL) || n_read != 1)
             return false;
-        DWORD const n_count = SetFilePointer(h_file, 0, NULL, FILE_CURRENT) - n_start - 4;
-        SetFilePointer(h_file, static_cast<LONG>(n_start), NULL, FILE_BEGIN);
-        std::vector<wchar_t> co_units(n_count / 2 + 1);
-        DWORD n_read = 0;
-        ReadFile(h_file, co_units.data(), n_count, &n_read, NULL);
-        std::vector<char> co_narrow(co_units.size());
-        std::wcstombs(co_narrow.data(), co_units.data(), co_narrow.size());
-        co_line = co_narrow.data();
-        return b_SkipLineEnd();
+        n_matched = c_byte == s_LineEnd[n_matched] ? n_matched + 1 : 0;
     }
+    return true;
+}
 
-private:
-    // A byte that breaks a partial match sets the match back to its start.
-    bool b_SkipLineEnd()
-    {
-        static char const s_LineEnd[] = {'\r', 0, '\n', 0};
-        char c_byte = 0;
-        DWORD n_read = 0;
-        for (size_t n_matched = 0; n_matched < sizeof s_LineEnd;)
-        {
-            if (!ReadFile(h_file, &c_byte, 1, &n_read, NULL) || n_read != 1)
-                return false;
-            n_matched = c_byte == s_LineEnd[n_matched] ? n_matched + 1 : 0;
-        }
-        return true;
-    }
-
-    HANDLE h_file;
-};
-
+// The count sets the pointer back, then the line is read in one call and its
+// end scanned again. The files here stay far below 4 GB: the low word is the
+// position.
 CT_Lines co_ReadNaive(std::string const &co_path)
 {
-    CT_NaiveReader co_reader(co_path);
+    std::unique_ptr<void, BOOL(WINAPI *)(HANDLE)> h_file(
+        CreateFileA(co_path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL), CloseHandle);
     CT_Lines co_seen;
-    for (std::string co_line; co_seen.n_lines < n_NaiveLines && co_reader.b_ReadLine(co_line);)
-        co_seen.v_Add(co_line);
+    for (; co_seen.n_lines < n_NaiveLines; ++co_seen.n_lines)
+    {
+        DWORD const n_start = SetFilePointer(h_file.get(), 0, NULL, FILE_CURRENT);
+        if (!b_SkipLineEnd(h_file.get()))
+            break;
+        DWORD const n_bytes = SetFilePointer(h_file.get(), 0, NULL, FILE_CURRENT) - n_start - 4;
+        SetFilePointer(h_file.get(), static_cast<LONG>(n_start), NULL, FILE_BEGIN);
+        std::vector<wchar_t> co_units(n_bytes / 2 + 1);
+        DWORD n_read = 0;
+        ReadFile(h_file.get(), co_units.data(), n_bytes, &n_read, NULL);
+        std::vector<char> co_narrow(co_units.size());
+        std::wcstombs(co_narrow.data(), co_units.data(), co_narrow.size());
+        co_seen.co_last = co_narrow.data();
+        b_SkipLineEnd(h_file.get());
+    }
     return co_seen;
 }
 
@@ -225,15 +201,18 @@ void v_BenchRead(CT_Targets &co_targets)
         test::WriteBytes(co_path, test::Utf16Bytes(co_text));
 
         auto const f_Ours = [&] { return co_ReadWithLibrary(co_path); };
-        auto const b_All = [n_lines](CT_Lines const &co_seen) { return co_seen.b_Right(n_lines); };
-        CT_Timing co_naive = co_Compare(
-            CT_Timing{"v_ReadUntil", n_lines, 0, "1-byte ReadFile scan (10^4 lines, scaled)", 0}, f_Ours, b_All,
-            [&] { return co_ReadNaive(co_path); },
-            [](CT_Lines const &co_seen) { return co_seen.b_Right(n_NaiveLines); }, 3);
+        auto const b_All = [](long long n_expected) {
+            return [n_expected](CT_Lines const &co_seen) {
+                return co_seen.n_lines == n_expected && co_seen.co_last == co_Line(n_expected - 1);
+            };
+        };
+        CT_Timing co_naive =
+            co_Compare(CT_Timing{"v_ReadUntil", n_lines, 0, "1-byte ReadFile scan (10^4 lines, scaled)", 0}, f_Ours,
+                       b_All(n_lines), [&] { return co_ReadNaive(co_path); }, b_All(n_NaiveLines), 3);
         co_naive.d_reference_ms *= static_cast<double>(n_lines) / n_NaiveLines;
-        co_targets.v_Ratio(co_naive, 1.0 / 50);
+        co_targets.v_Case({co_naive}, 1.0 / 50, 0);
         co_sizes.push_back(co_Compare(CT_Timing{"v_ReadUntil", n_lines, 0, "whole file, split in memory", 0}, f_Ours,
-                                      b_All, [&] { return co_ReadWhole(co_path); }, b_All, 15));
+                                      b_All(n_lines), [&] { return co_ReadWhole(co_path); }, b_All(n_lines), 15));
     }
     co_targets.v_Case(co_sizes, d_RatioLimit, d_GrowthLimit);
 }
@@ -245,17 +224,15 @@ void v_BenchMid(CT_Targets &co_targets)
     std::vector<CT_Timing> co_sizes;
     for (long long n_size : {100000, 1000000, 10000000})
     {
-        std::string const co_source(static_cast<size_t>(n_size), 'm');
-        size_t const n_start = co_source.size() / 10;
-        size_t const n_count = co_source.size() * 8 / 10;
+        std::string const co_source(n_size, 'm');
+        int const i_start = static_cast<int>(n_size / 10);
+        int const i_count = static_cast<int>(n_size * 8 / 10);
         CT_String co_text(co_source.c_str());
-        auto const b_Mid = [n_count](char const *p_mid) { return std::string(p_mid) == std::string(n_count, 'm'); };
-        co_sizes.push_back(co_Compare(
-            CT_Timing{"co_GetMid on Wine's heap", n_size, 0, "std::string substr", 0},
-            [&] { return co_text.co_GetMid(static_cast<int>(n_start), static_cast<int>(n_count)); },
-            [&](CT_String const &co_mid) { return b_Mid(co_mid); },
-            [&] { return co_source.substr(n_start, n_count); },
-            [&](std::string const &co_mid) { return b_Mid(co_mid.c_str()); }, 15));
+        std::string const co_expected = co_source.substr(i_start, i_count);
+        auto const b_Mid = [&](auto const &co_mid) { return co_expected == p_Text(co_mid); };
+        co_sizes.push_back(co_Compare(CT_Timing{"co_GetMid on Wine's heap", n_size, 0, "std::string substr", 0},
+                                      [&] { return co_text.co_GetMid(i_start, i_count); }, b_Mid,
+                                      [&] { return co_source.substr(i_start, i_count); }, b_Mid, 15));
     }
     co_targets.v_Case(co_sizes, d_RatioLimit, d_GrowthLimit);
 }

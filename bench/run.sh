@@ -32,7 +32,8 @@ awk -F' *[|] *' -v png="$COMMON_ROOT/bench/growth.png" '
     END {
         print "set terminal pngcairo size 1600,800 font \",10\" noenhanced"
         print "set output \"" png "\""
-        print "set multiplot layout 2," int((n + 1) / 2) " title \"ns per byte, line or element against size (flat: linear)\""
+        print "set multiplot layout 2," int((n + 1) / 2) \
+            " title \"ns per byte, line or element against size (flat: linear)\""
         print "set logscale xy; set format x \"%.0e\"; set key top left; set grid"
         for (i = 1; i <= n; i++) {
             print "set title \"" order[i] "\""
