@@ -192,6 +192,8 @@ void v_Register(std::string const &co_name, void (*f_case)(benchmark::State &), 
 class CT_Collector : public benchmark::ConsoleReporter
 {
 public:
+    CT_Collector() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(std::vector<Run> const &co_runs) override
     {
         for (Run const &co_run : co_runs)

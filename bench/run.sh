@@ -14,7 +14,7 @@ common_build build-win64 x86_64 -DCOMMON_BUILD_TESTS=ON -DCOMMON_BUILD_BENCH=ON
 
 status=0
 echo "== String cases (native, Google Benchmark)"
-"$out/bench/StringBench" --benchmark_color=false | tee "$out/strings.md" || status=1
+"$out/bench/StringBench" | tee "$out/strings.md" || status=1
 echo "== Log, file and heap cases (Wine)"
 trap common_wine_stop EXIT
 common_wine_env
