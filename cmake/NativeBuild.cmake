@@ -36,3 +36,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
         set_tests_properties(${name} PROPERTIES TIMEOUT 300)
     endforeach()
 endif()
+
+if(COMMON_BUILD_BENCH)
+    add_subdirectory(bench)
+endif()
