@@ -149,8 +149,11 @@ protected:
     template <class Call> int Run(Script &script, Call call)
     {
         script.folder = folder_;
-        test::Driver driver(RunDialog, &script);
-        int const result = call();
+        int result = 0;
+        {
+            test::Driver driver(RunDialog, &script); // joined before the script is read
+            result = call();
+        }
         EXPECT_TRUE(script.found) << script.title << " was not shown";
         EXPECT_TRUE(script.closed) << script.title << " stayed open: " << script.texts;
         return result;
