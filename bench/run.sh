@@ -18,7 +18,7 @@ echo "== String cases (native, Google Benchmark)"
 echo "== Log, file and heap cases (Wine)"
 trap common_wine_stop EXIT
 common_wine_env
-(cd "$COMMON_ROOT/build-win64/bin" && wine ./WineBench.exe) | tee "$out/wine.md" || status=1
+(cd "$COMMON_ROOT/build-win64/bin" && "$COMMON_WINE64_LOADER" ./WineBench.exe) | tee "$out/wine.md" || status=1
 
 # One panel per case and reference: time per unit against size, on log
 # scales, so that linear work draws a flat line and quadratic work a rising one.
