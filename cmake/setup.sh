@@ -61,7 +61,6 @@ common_register_qemu_i386() {
         { COMMON_WINE32_MISSING="mounting binfmt_misc"; return 1; }
     [ -e "$misc/common-qemu-i386" ] || printf '%s' ':common-qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' \
         >"$misc/register" || { COMMON_WINE32_MISSING="registering qemu-i386 with binfmt_misc"; return 1; }
-    COMMON_I386_EMULATED=1
 }
 
 # 32-bit Windows programs: Debian's wine32 from the i386 architecture, and a
@@ -77,9 +76,16 @@ common_require_wine32() {
         apt-get install -y -q --no-install-recommends wine32:i386 >/dev/null ||
             { COMMON_WINE32_MISSING="apt-get install wine32:i386"; return 1; }
     fi
-    common_i386_runs && return 0
-    common_register_qemu_i386 || return 1
+    common_i386_runs || common_register_qemu_i386 || return 1
     common_i386_runs || { COMMON_WINE32_MISSING="starting Wine's 32-bit loader under qemu-i386"; return 1; }
+    # Registered now or by an earlier run, an enabled entry takes precedence
+    # over the kernel's own support.
+    local entry
+    for entry in /proc/sys/fs/binfmt_misc/*; do
+        if grep -qx enabled "$entry" 2>/dev/null && grep -q "interpreter .*qemu-i386" "$entry"; then
+            COMMON_I386_EMULATED=1
+        fi
+    done
 }
 
 # A Wine of our own: private prefix, no crash debugger, no installers. The
