@@ -37,7 +37,8 @@ public:
     CT_Files();
     CT_Files(CT_Files const &co_other);
     CT_Files &operator=(CT_Files const &co_other);
-    /// Commits, as v_Close does. Raises nothing.
+    /// Commits, as v_Close does, unless an exception is passing through.
+    /// Raises nothing.
     ~CT_Files();
 
     /// 1 if a directory search finds an entry for the path.
@@ -58,7 +59,8 @@ public:
     /// Copies the file at the path to path + ".old", if it exists; raises
     /// code 17 with the path when the copy cannot be made and flushed.
     void v_SaveOldFile();
-    /// Commits: closes the file and deletes the backup.
+    /// Commits: closes the file and deletes the backup. A backup of a file
+    /// whose writing failed stays on disk.
     void v_Close();
     /// Rolls back: closes the file, then restores the backup, or removes the
     /// file if this object created or truncated it since its last commit.
@@ -82,7 +84,8 @@ public:
     unsigned int n_CountUntil(CT_String const &co_delimiter);
     /// The text before the next delimiter; moves past the delimiter.
     void v_ReadUntil(CT_String &co_text, CT_String const &co_delimiter);
-    /// Sets the position, in bytes from the start of the file.
+    /// Sets the position, in bytes from the start of the file; raises code
+    /// 19 when the platform cannot.
     void v_Seek(unsigned int n_offset);
     /// The position, or 0xFFFFFFFF when it cannot be had.
     unsigned int n_GetSeek();
@@ -95,9 +98,9 @@ private:
     void v_ScanPast(unsigned char const *p_pattern, unsigned int n_length);
     unsigned int n_CountBefore(unsigned char const *p_pattern, unsigned int n_length);
     void v_FillBlock();
-    void v_DropBlock();
+    int b_DropBlock();
     unsigned long long n_GetPosition();
-    void v_SetPosition(unsigned long long n_position);
+    int b_SetPosition(unsigned long long n_position);
 
     CT_String co_path;
     CT_String co_oldfile;
@@ -105,6 +108,12 @@ private:
     // 1 while the file at co_path holds what this object created or cut to
     // length 0 since its last commit: only then may v_Cancel remove it.
     int b_written;
+    // 1 once a write failed or was cut short: the content is not whole, so
+    // v_Close keeps the backup.
+    int b_broken;
+    // Exceptions in flight at the open: more at destruction means the
+    // writing was cut short.
+    int n_unwinding;
     // Read-ahead of the scans: the file's bytes from n_blockstart on. While it
     // holds bytes (n_blocklength > 0) the platform's file pointer stands at
     // its end and the object's position is n_blockstart + n_blockcursor.
