@@ -33,14 +33,16 @@ public:
     void v_Separator();
     /// The log files' filter for the file dialogs, with bars for NULs.
     CT_String const cco_GetFilter() const;
-    /// Writes the whole text and a line end to the file, replacing it.
+    /// Writes the whole text and a line end to the file, replacing it. A
+    /// failed write returns with code 18 and the path as the last error, and
+    /// the file as it was.
     void v_Save(CT_String const &co_path) const;
 
 private:
     CT_LogStream &operator=(CT_LogStream const &);
     void v_Append(char const *p_text, unsigned int n_bytes);
     void v_Reserve(unsigned int n_length);
-    void v_WriteText(CT_Files &co_file) const;
+    int b_WriteText(CT_Files &co_file) const;
 
     CT_String co_logtext;
     CT_String co_eof;
