@@ -144,6 +144,12 @@ TEST(FilesTest, TemporaryFileUnderADoubleByteLocaleAndPathUtilities)
     EXPECT_STREQ("C:\\dir\\sub\\", co_folder);
     EXPECT_EQ(1u, co_folder.n_GetNumberOfElement());
     EXPECT_EQ(e_Windows, Raised("GetFullPathName\r\n", [&] { CT_Files::sco_GetFileName(CT_String("")); }));
+    CT_String co_path((folder + "*").c_str());
+    EXPECT_EQ(1, CT_Files::sb_Exist(co_path)); // a wildcard: the folder holds "." at least
+    EXPECT_EQ(0, CT_Files::sb_Exist(CT_String((folder + "none-such\\a").c_str())));
+    co_path = "C:\\a.b\\c.txt";
+    CT_Files::sv_RemoveExtension(co_path);
+    EXPECT_STREQ("C:\\a", co_path);
 }
 
 TEST(FilesTest, WrittenLinesThenRandomStepsMatchAByteByByteModel)

@@ -112,6 +112,8 @@ DWORD WINAPI FakeFormatMessageA(DWORD a, LPCVOID b, DWORD c, DWORD d, LPSTR e, D
 {
     return FileCallFails() ? 0 : FormatMessageA(a, b, c, d, e, f, g);
 }
+// Message boxes are answered at once.
+int WINAPI FakeMessageBoxA(HWND, LPCSTR, LPCSTR, UINT) { return IDOK; }
 // The user picks two files of C:\dir; the dialog itself never shows.
 BOOL WINAPI FakeGetOpenFileNameA(LPOPENFILENAMEA a)
 {
@@ -155,6 +157,7 @@ Route const kRoutes[] = {
     {"LoadStringA", reinterpret_cast<void *>(FakeLoadStringA)},
     {"FormatMessageA", reinterpret_cast<void *>(FakeFormatMessageA)},
     {"GetOpenFileNameA", reinterpret_cast<void *>(FakeGetOpenFileNameA)},
+    {"MessageBoxA", reinterpret_cast<void *>(FakeMessageBoxA)},
     // operator new and new[]: _Znwj and _Znaj on i686, _Znwy and _Znay on x86_64.
     {"_Znw", reinterpret_cast<void *>(FakeNew)},
     {"_Zna", reinterpret_cast<void *>(FakeNewArray)},
@@ -378,35 +381,42 @@ Scenario const kScenarios[] = {
          return std::string(written.begin(), written.end());
      },
      [](std::string const &, Run const &) {}},
-    {"log saved over a log", "done|code 17 DOC|recorded 18 DOC|bad_alloc", WriteOld,
+    {"log saved over a log", "done|code 17 DOC|recorded 18 DOC|code 2 CT_String::v_Load|bad_alloc", WriteOld,
      [](std::string const &doc) {
          CT_LogStream log;
          log << kNew.c_str() << log.cco_Eof() << kNew.c_str();
+         log.v_SetName("run");
+         std::string const named = std::string(log.cco_GetName()) + " " + std::string(log.cco_GetFilter());
          log.v_Save(doc.c_str());
-         return std::string();
+         return named;
      },
      OldOrNewWhole},
-    // The first line spans two read-ahead blocks: counting it seeks back out of the block.
-    {"read, count and scan", "done|code 1[79] DOC|bad_alloc",
-     [](std::string const &doc) { test::WriteBytes(doc, test::Utf16Bytes(kNew + "\r\nsecond\r\nthird")); },
+    // The first line spans two read-ahead blocks: counting it seeks back out
+    // of the block. Reads and writes then start inside a block.
+    {"read, count, scan and write", "done|code 1[789] DOC|bad_alloc", [](std::string const &) {},
      [](std::string const &doc) {
          CT_Files file;
-         file.v_Open(doc.c_str(), CT_Files::e_Read, 0);
-         CT_String first, second;
+         file.v_Open(doc.c_str(), CT_Files::et_OpenMode(CT_Files::e_Read | CT_Files::e_Write), 0);
+         file.v_Write((kNew + "\r\nsecond\r\nthird").c_str());
+         file.v_Seek(0);
+         CT_String first;
          file.v_ReadUntil(first, "\r\n");
          unsigned int const count = file.n_CountUntil("\r\n");
-         file.v_ReadUntil(second, "\r\n");
-         unsigned int const seek = file.n_GetSeek();
-         if (seek == INVALID_SET_FILE_POINTER)
+         file.v_MoveUntil("\r\n");
+         unsigned int const third = file.n_GetSeek();
+         unsigned short unit = 0;
+         file.v_ReadUnicode(&unit, 2);
+         file.v_Write("!\0", 2);
+         file.v_Seek(third);
+         file.n_CountUntil("d");
+         char rest[12] = {0};
+         file.v_Read(rest, sizeof rest);
+         unsigned int const end = file.n_GetSeek();
+         if (third == INVALID_SET_FILE_POINTER || end == INVALID_SET_FILE_POINTER)
              return std::string("reported");
-         file.v_Seek(2);
-         char unit[2] = {0, 0};
-         file.v_Read(unit, 2);
-         unsigned int const after = file.n_GetSeek();
-         return after == INVALID_SET_FILE_POINTER ? "reported"
-                                                  : std::to_string(std::string(first) == kNew) + " " +
-                                                        std::to_string(count) + " " + std::string(second) + " " +
-                                                        std::to_string(seek) + " " + unit + " " + std::to_string(after);
+         return std::to_string(std::string(first) == kNew) + " " + std::to_string(count) + " " +
+                std::to_string(third) + " " + static_cast<char>(unit) + " " + std::string(rest, rest + 10) + " " +
+                std::to_string(end);
      },
      [](std::string const &, Run const &) {}},
     {"resource strings and messages", "done|code 2 CT_String::v_Load|bad_alloc", [](std::string const &) {},
@@ -419,10 +429,19 @@ Scenario const kScenarios[] = {
          {
          }
          // A message that cannot be built falls back to the general one, by design.
+         try
+         {
+             CT_Errors::v_DisplayError(e_FileRead, "shown");
+         }
+         catch (et_ErrorCode) // by design the record stays as it was, also then
+         {
+         }
+         EXPECT_TRUE(CT_Errors::set_GetLastError() == e_FileOpen && Parameter() == doc);
          std::string const opening(CT_Errors::cco_GetLastError());
          bool const whole = opening.find("opening the file\n \"" + doc + "\"") != std::string::npos ||
                             opening == "Error 17 (no message associated with)";
-         CT_ResString stamp(GetModuleHandleA("Common.dll"), 51, "%");
+         CT_ResString stamp;
+         stamp = CT_ResString(GetModuleHandleA("Common.dll"), 51, "%");
          stamp.v_Fix(7, "day", 2);
          try
          {
@@ -434,7 +453,7 @@ Scenario const kScenarios[] = {
          std::string const windows(CT_Errors::cco_GetLastError());
          bool const told = windows.find("the function \"call\"") != std::string::npos ||
                            windows == "Error 2 (no message associated with)";
-         CT_Errors::v_ResetError();
+         CT_Errors::v_DisplayError(); // shows, then resets
          return std::to_string(whole) + std::to_string(told) + " " + std::string(stamp.cco_Get());
      },
      [](std::string const &, Run const &) {}},
