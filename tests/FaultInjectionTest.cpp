@@ -25,7 +25,7 @@ namespace
 {
 typedef std::vector<unsigned char> Bytes;
 
-// File calls fail; allocations fail; or writes take half the bytes and
+// System calls (files, strings, messages, conversions) fail; allocations fail; or writes take half the bytes and
 // report success, as on a disk that fills up in the middle of a write.
 enum Kind { kFileCall, kAllocation, kShortWrite };
 struct Plan
@@ -112,6 +112,12 @@ DWORD WINAPI FakeFormatMessageA(DWORD a, LPCVOID b, DWORD c, DWORD d, LPSTR e, D
 {
     return FileCallFails() ? 0 : FormatMessageA(a, b, c, d, e, f, g);
 }
+// The runtime refuses a conversion, as it does for a byte sequence the
+// locale cannot read: the library then converts character by character.
+size_t FakeMbstowcs(wchar_t *a, char const *b, size_t c)
+{
+    return FileCallFails() ? static_cast<size_t>(-1) : mbstowcs(a, b, c);
+}
 // Message boxes are answered at once.
 int WINAPI FakeMessageBoxA(HWND, LPCSTR, LPCSTR, UINT) { return IDOK; }
 // The user picks two files of C:\dir; the dialog itself never shows.
@@ -158,6 +164,7 @@ Route const kRoutes[] = {
     {"FormatMessageA", reinterpret_cast<void *>(FakeFormatMessageA)},
     {"GetOpenFileNameA", reinterpret_cast<void *>(FakeGetOpenFileNameA)},
     {"MessageBoxA", reinterpret_cast<void *>(FakeMessageBoxA)},
+    {"mbstowcs", reinterpret_cast<void *>(FakeMbstowcs)},
     // operator new and new[]: _Znwj and _Znaj on i686, _Znwy and _Znay on x86_64.
     {"_Znw", reinterpret_cast<void *>(FakeNew)},
     {"_Zna", reinterpret_cast<void *>(FakeNewArray)},
@@ -259,7 +266,7 @@ struct Scenario
 // completes must give the result of a run without failures.
 void EveryPoint(Scenario const &scenario, Kind kind)
 {
-    static char const *const kKinds[] = {"file calls", "allocations", "short writes"};
+    static char const *const kKinds[] = {"system calls", "allocations", "short writes"};
     test::ScratchFolder folder;
     std::string const doc = folder.File("doc.txt");
     scenario.prepare(doc);
