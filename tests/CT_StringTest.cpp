@@ -70,6 +70,7 @@ TEST(StringStorageTest, SetPointerCopiesTheTextAndAccessorsReadAtTheCursor)
     co_text.v_SetPointer(ac_text, 0);
     ac_text[0] = 'z'; // the string holds a copy
     co_text += static_cast<char const *>(co_text); // its own text, appended whole
+    co_text += static_cast<char const *>(nullptr); // nothing
     EXPECT_STREQ("abcabc", co_text);
     EXPECT_EQ('b', co_text[1]);
     EXPECT_EQ('c', static_cast<unsigned char *>(co_text)[2]);

@@ -103,9 +103,24 @@ UINT WINAPI FakeGetTempFileNameA(LPCSTR a, LPCSTR b, UINT c, LPSTR d)
 {
     return FileCallFails() ? 0 : GetTempFileNameA(a, b, c, d);
 }
+// When set, the full form of every path, longer than the library's first
+// room (Windows allows that with long paths on); it grows by the step at
+// each call, as if the current folder changed in between.
+std::string long_path;
+size_t long_path_step = 0;
 DWORD WINAPI FakeGetFullPathNameA(LPCSTR a, DWORD b, LPSTR c, LPSTR *d)
 {
-    return FileCallFails() ? 0 : GetFullPathNameA(a, b, c, d);
+    if (FileCallFails())
+        return 0;
+    if (long_path.empty())
+        return GetFullPathNameA(a, b, c, d);
+    std::string const full = long_path;
+    long_path.insert(3, long_path_step, 'd');
+    if (b <= full.size())
+        return static_cast<DWORD>(full.size() + 1);
+    std::memcpy(c, full.c_str(), full.size() + 1);
+    *d = c + full.rfind('\\') + 1;
+    return static_cast<DWORD>(full.size());
 }
 int WINAPI FakeLoadStringA(HINSTANCE a, UINT b, LPSTR c, int d) { return FileCallFails() ? 0 : LoadStringA(a, b, c, d); }
 DWORD WINAPI FakeFormatMessageA(DWORD a, LPCVOID b, DWORD c, DWORD d, LPSTR e, DWORD f, va_list *g)
@@ -118,6 +133,7 @@ size_t FakeMbstowcs(wchar_t *a, char const *b, size_t c)
 {
     return FileCallFails() ? static_cast<size_t>(-1) : mbstowcs(a, b, c);
 }
+int FakeMbtowc(wchar_t *a, char const *b, size_t c) { return FileCallFails() ? -1 : mbtowc(a, b, c); }
 // Message boxes are answered at once.
 int WINAPI FakeMessageBoxA(HWND, LPCSTR, LPCSTR, UINT) { return IDOK; }
 // The user picks two files of C:\dir; the dialog itself never shows.
@@ -165,6 +181,7 @@ Route const kRoutes[] = {
     {"GetOpenFileNameA", reinterpret_cast<void *>(FakeGetOpenFileNameA)},
     {"MessageBoxA", reinterpret_cast<void *>(FakeMessageBoxA)},
     {"mbstowcs", reinterpret_cast<void *>(FakeMbstowcs)},
+    {"mbtowc", reinterpret_cast<void *>(FakeMbtowc)},
     // operator new and new[]: _Znwj and _Znaj on i686, _Znwy and _Znay on x86_64.
     {"_Znw", reinterpret_cast<void *>(FakeNew)},
     {"_Zna", reinterpret_cast<void *>(FakeNewArray)},
@@ -484,5 +501,25 @@ TEST(FaultInjectionTest, EveryFailedCallLeavesDataWholeAndReportsItself)
         for (Kind kind : {kFileCall, kAllocation, kShortWrite})
             EveryPoint(scenario, kind);
     EveryPoint(kDialogResult, kAllocation);
+}
+
+TEST(FaultInjectionTest, PathsLongerThanTheFirstRoomAreAskedForAgainWithTheRoomTheyNeed)
+{
+    RouteImports();
+    std::string const folder = "C:\\" + std::string(600, 'd') + "\\";
+    long_path = folder + "name.txt";
+    CT_String co_path("name.txt");
+    EXPECT_STREQ("name.txt", CT_Files::sco_GetFileName(co_path));
+    CT_Files::sv_GetFolder(co_path, co_path);
+    EXPECT_EQ(folder, std::string(co_path));
+    plan = {kFileCall, 2, false, 0, 0}; // the second call fails
+    armed = true;
+    EXPECT_THROW(CT_Files::sco_GetFileName("name.txt"), et_ErrorCode);
+    armed = false;
+    long_path_step = 1000; // grown past the new room by the second call
+    EXPECT_THROW(CT_Files::sco_GetFileName("name.txt"), et_ErrorCode);
+    EXPECT_EQ(e_Windows, CT_Errors::set_GetLastError());
+    EXPECT_EQ("GetFullPathName\r\n", Parameter());
+    long_path.clear();
 }
 } // namespace
