@@ -56,8 +56,9 @@ public:
     void v_Open(CT_String const &co_path, et_OpenMode e_mode, int b_backup);
     /// Creates a new temporary file ("vl" prefix) and opens it for writing.
     void v_Open();
-    /// Copies the file at the path to path + ".old", if it exists; raises
-    /// code 17 with the path when the copy cannot be made and flushed.
+    /// Copies the file at the path to path + ".old", if it exists; a ".old"
+    /// already there, left by a save that never committed, is kept instead.
+    /// Raises code 17 with the path when no whole backup can be had.
     void v_SaveOldFile();
     /// Commits: closes the file and deletes the backup. A backup of a file
     /// whose writing failed stays on disk.
