@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test: the string core natively under the sanitizers and the
 # fuzzers, then the GoogleTest programs under Wine on a private Xvfb display,
-# against the 64-bit build and against the 32-bit product. Exits non-zero on
+# against the 64-bit build and against the 32-bit product, and last the
+# library's coverage against its gate (cmake/coverage.sh). Exits non-zero on
 # any failure; a 32-bit leg that cannot be set up is reported, and then the
-# 64-bit leg decides.
+# other runs decide.
 source "$(dirname "$0")/cmake/setup.sh"
 common_require_build_tools
 common_require clang++:clang doxygen:doxygen
@@ -56,8 +57,13 @@ if [ "$wine32_status" -eq 0 ]; then
     win32_summary=$leg_summary${COMMON_I386_EMULATED:+ (32-bit programs emulated by qemu-i386)}
 fi
 
+# Coverage of the library, on a build of its own, against its gate.
+coverage_status=0
+"$COMMON_ROOT/cmake/coverage.sh" || coverage_status=$?
+
 echo "== Summary"
 [ "$native_status" -eq 0 ] && echo "native: passed" || echo "native: FAILED"
 echo "$win64_summary"
 echo "$win32_summary"
-[ "$native_status" -eq 0 ] && [ "$win64_status" -eq 0 ] && [ "$win32_status" -eq 0 ]
+[ "$coverage_status" -eq 0 ] && echo "coverage: at or above the gate" || echo "coverage: FAILED (below the gate, or its run failed)"
+[ "$native_status" -eq 0 ] && [ "$win64_status" -eq 0 ] && [ "$win32_status" -eq 0 ] && [ "$coverage_status" -eq 0 ]

@@ -15,6 +15,13 @@ foreach(dir IN LISTS COMMON_SOURCE_DIRS)
 endforeach()
 target_include_directories(Common INTERFACE $<INSTALL_INTERFACE:include>)
 target_link_libraries(Common PRIVATE user32 comdlg32 shell32 ole32)
+# Coverage counts of the library alone; the counts are written when a test
+# program exits (cmake/coverage.sh reads them).
+option(COMMON_COVERAGE "Build the library with coverage counters" OFF)
+if(COMMON_COVERAGE)
+    target_compile_options(Common PRIVATE --coverage -O0)
+    target_link_options(Common PRIVATE --coverage)
+endif()
 # Exceptions thrown in the DLL are caught in other modules: every module must
 # share one unwinder (the i686 compiler's DWARF-2 unwinding needs it).
 target_link_options(Common PUBLIC -shared-libgcc)

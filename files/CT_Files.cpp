@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <vector>
 
 #include "CT_Errors.h"
@@ -91,27 +92,111 @@ unsigned int n_ByteCount(std::vector<wchar_t> const &co_units)
     return static_cast<unsigned int>(co_units.size() * sizeof(wchar_t));
 }
 
+// A handle a helper opens for a moment, closed on every way out. A failed
+// close tells nothing to act on: the handle is gone either way.
+class CT_OwnedHandle
+{
+public:
+    explicit CT_OwnedHandle(HANDLE h_handle) : h_handle(h_handle) {}
+    ~CT_OwnedHandle()
+    {
+        if (b_IsOpen())
+            CloseHandle(h_handle);
+    }
+    CT_OwnedHandle(CT_OwnedHandle const &) = delete;
+    CT_OwnedHandle &operator=(CT_OwnedHandle const &) = delete;
+
+    int b_IsOpen() const { return h_handle != INVALID_HANDLE_VALUE; }
+    HANDLE h_Get() const { return h_handle; }
+
+private:
+    HANDLE h_handle;
+};
+
+// Moves the platform's file pointer and gives where it now stands; 0 when
+// the platform cannot, and the position is then unchanged.
+int b_MovePointer(HANDLE h_file, long long n_distance, DWORD n_method, unsigned long long &n_position)
+{
+    LARGE_INTEGER so_distance;
+    so_distance.QuadPart = n_distance;
+    LARGE_INTEGER so_position;
+    if (!SetFilePointerEx(h_file, so_distance, &so_position, n_method))
+        return 0;
+    n_position = static_cast<unsigned long long>(so_position.QuadPart);
+    return 1;
+}
+
 // Puts what was written to the file at the path on disk; 0 if it cannot.
 int b_FlushFile(char const *p_path)
 {
-    HANDLE h_flush = CreateFileA(p_path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-    if (h_flush == INVALID_HANDLE_VALUE)
-        return 0;
-    BOOL const b_flushed = FlushFileBuffers(h_flush);
-    CloseHandle(h_flush);
-    return b_flushed ? 1 : 0;
+    CT_OwnedHandle const co_flush(CreateFileA(p_path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
+    return co_flush.b_IsOpen() && FlushFileBuffers(co_flush.h_Get()) ? 1 : 0;
 }
 
 // 1 when the path names a device (NUL, COM1, ...): it holds no content that
-// a backup could keep, and a search still finds an entry for it.
+// a backup could keep, and copying one may never end.
 int b_IsDevice(char const *p_path)
 {
-    HANDLE const h_probe = CreateFileA(p_path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
-    if (h_probe == INVALID_HANDLE_VALUE)
+    CT_OwnedHandle const co_probe(
+        CreateFileA(p_path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL));
+    if (!co_probe.b_IsOpen())
         return 0;
-    DWORD const n_type = GetFileType(h_probe);
-    CloseHandle(h_probe);
-    return n_type != FILE_TYPE_DISK ? 1 : 0;
+    // FILE_TYPE_UNKNOWN is also the failure value: only a known type counts.
+    DWORD const n_type = GetFileType(co_probe.h_Get());
+    return n_type == FILE_TYPE_CHAR || n_type == FILE_TYPE_PIPE ? 1 : 0;
+}
+
+enum et_Presence
+{
+    e_NotThere,
+    e_There,
+    e_NotKnown
+};
+
+// Whether a directory search finds an entry for the path. Only "no such
+// file or folder" means absent: any other failure tells nothing.
+et_Presence e_FindEntry(char const *p_path)
+{
+    WIN32_FIND_DATAA co_entry;
+    HANDLE const h_search = FindFirstFileA(p_path, &co_entry);
+    if (h_search != INVALID_HANDLE_VALUE)
+    {
+        FindClose(h_search); // a search handle holds nothing on disk
+        return e_There;
+    }
+    DWORD const n_error = GetLastError();
+    return n_error == ERROR_FILE_NOT_FOUND || n_error == ERROR_PATH_NOT_FOUND ? e_NotThere : e_NotKnown;
+}
+
+// Whether a file lies at the path; a folder there is no file, and no file
+// can go there either: that is not known.
+et_Presence e_FileAt(char const *p_path)
+{
+    DWORD const n_attributes = GetFileAttributesA(p_path);
+    if (n_attributes != INVALID_FILE_ATTRIBUTES)
+        return n_attributes & FILE_ATTRIBUTE_DIRECTORY ? e_NotKnown : e_There;
+    DWORD const n_error = GetLastError();
+    return n_error == ERROR_FILE_NOT_FOUND || n_error == ERROR_PATH_NOT_FOUND ? e_NotThere : e_NotKnown;
+}
+
+// Copies the file to the backup's name, on disk before it takes that name:
+// a backup found under its name is always whole.
+int b_CopyWhole(char const *p_path, CT_String const &co_backup)
+{
+    CT_String const co_partial = co_backup + ".tmp";
+    if (!CopyFileA(p_path, co_partial, FALSE))
+        return 0;
+    // The copy takes the original's attributes: read-only, it could be
+    // neither flushed nor deleted at the commit.
+    DWORD const n_attributes = GetFileAttributesA(co_partial);
+    int const b_writable = n_attributes != INVALID_FILE_ATTRIBUTES &&
+                           (!(n_attributes & FILE_ATTRIBUTE_READONLY) ||
+                            SetFileAttributesA(co_partial, n_attributes & ~FILE_ATTRIBUTE_READONLY));
+    if (b_writable && b_FlushFile(co_partial) &&
+        MoveFileExA(co_partial, co_backup, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 1;
+    DeleteFileA(co_partial); // a stray partial copy, not a backup: its name is never read
+    return 0;
 }
 
 // The full form of the path in co_work, which grows when the path does not
@@ -135,14 +220,15 @@ char *p_GetFullPath(CT_String const &co_path, CT_String &co_work)
 } // namespace
 
 CT_Files::CT_Files()
-    : h_file(INVALID_HANDLE_VALUE), b_written(0), n_blockstart(0), n_blocklength(0), n_blockcursor(0)
+    : h_file(INVALID_HANDLE_VALUE), b_written(0), b_broken(0), n_unwinding(0), n_blockstart(0), n_blocklength(0),
+      n_blockcursor(0)
 {
 }
 
 // A copy names the same file but holds neither the handle nor the backup.
 CT_Files::CT_Files(CT_Files const &co_other)
-    : co_path(co_other.co_path), h_file(INVALID_HANDLE_VALUE), b_written(0), n_blockstart(0), n_blocklength(0),
-      n_blockcursor(0)
+    : co_path(co_other.co_path), h_file(INVALID_HANDLE_VALUE), b_written(0), b_broken(0), n_unwinding(0),
+      n_blockstart(0), n_blocklength(0), n_blockcursor(0)
 {
 }
 
@@ -155,19 +241,18 @@ CT_Files &CT_Files::operator=(CT_Files const &co_other)
     return *this;
 }
 
+// Reached by an exception the open did not see, the writing was cut short:
+// no commit then, the backup stays.
 CT_Files::~CT_Files()
 {
+    if (std::uncaught_exceptions() > n_unwinding)
+        b_broken = 1;
     v_Close();
 }
 
 int CT_Files::sb_Exist(CT_String const &co_path)
 {
-    WIN32_FIND_DATAA co_entry;
-    HANDLE const h_search = FindFirstFileA(co_path, &co_entry);
-    if (h_search == INVALID_HANDLE_VALUE)
-        return 0;
-    FindClose(h_search);
-    return 1;
+    return e_FindEntry(co_path) == e_There ? 1 : 0;
 }
 
 void CT_Files::sv_RemoveExtension(CT_String &co_text)
@@ -217,6 +302,7 @@ void CT_Files::v_Open(CT_String const &co_newpath, et_OpenMode e_mode, int b_bac
     if (h_file == INVALID_HANDLE_VALUE)
         CT_Errors::v_ThrowError(e_FileOpen, co_path);
     b_written = e_mode != e_Read;
+    n_unwinding = std::uncaught_exceptions();
 }
 
 void CT_Files::v_Open()
@@ -240,38 +326,35 @@ void CT_Files::v_SaveOldFile()
         CT_Errors::v_ThrowError(e_FileOpen, co_path);
 }
 
-// 1 when the file at co_path is absent or its copy at co_path + ".old" is on
-// disk; 0 when no such copy could be made.
+// 1 when the file at co_path is absent, a device, or its whole copy lies at
+// co_path + ".old"; 0 when that cannot be had, and the file must not be cut.
 int CT_Files::b_MakeBackup()
 {
-    if (!sb_Exist(co_path))
+    if (b_IsDevice(co_path))
         return 1;
+    et_Presence const e_file = e_FindEntry(co_path);
+    if (e_file != e_There)
+        return e_file == e_NotThere ? 1 : 0;
     // The object's own handle admits no other reader, and what is open may
     // be half rewritten: the backup there is, if any, stays as it is.
     if (h_file != INVALID_HANDLE_VALUE)
         return 0;
     CT_String const co_backup = co_path + ".old";
-    BOOL const b_copied = CopyFileA(co_path, co_backup, FALSE);
-    if (!b_copied)
-    {
-        co_oldfile.v_Empty(); // whatever lies there is no copy of the file now
-        return b_IsDevice(co_path);
-    }
+    // A backup still there was left by a save that never committed: it holds
+    // the last committed content, and the file may be half written. It stays
+    // the backup until this save commits.
+    et_Presence const e_left = e_FileAt(co_backup);
+    if (e_left == e_NotKnown || (e_left == e_NotThere && !b_CopyWhole(co_path, co_backup)))
+        return 0;
     co_oldfile = co_backup;
-    // The copy takes the original's attributes: read-only, it could be
-    // neither flushed nor deleted at the commit.
-    DWORD const n_attributes = GetFileAttributesA(co_oldfile);
-    if (n_attributes != INVALID_FILE_ATTRIBUTES && (n_attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(co_oldfile, n_attributes & ~FILE_ATTRIBUTE_READONLY);
-    // The open that follows cuts the original: the copy must be on disk first.
-    return b_FlushFile(co_oldfile);
+    return 1;
 }
 
 void CT_Files::v_Close()
 {
-    // The new content must be on disk before its backup goes.
-    int b_durable = 1;
-    if (h_file != INVALID_HANDLE_VALUE && b_written && !co_oldfile.b_IsEmpty())
+    // The new content must be whole, and on disk, before its backup goes.
+    int b_durable = !b_broken;
+    if (b_durable && h_file != INVALID_HANDLE_VALUE && b_written && !co_oldfile.b_IsEmpty())
         b_durable = FlushFileBuffers(h_file) ? 1 : 0;
     v_CloseHandle();
     if (b_durable)
@@ -279,8 +362,10 @@ void CT_Files::v_Close()
     else
         co_oldfile.v_Empty(); // left on disk: it may be the only whole copy
     b_written = 0;
+    b_broken = 0;
 }
 
+// Raises nothing: a file that cannot be deleted stays, as it was written.
 void CT_Files::v_Cancel()
 {
     v_CloseHandle();
@@ -289,6 +374,7 @@ void CT_Files::v_Cancel()
     else if (b_written)
         DeleteFileA(co_path);
     b_written = 0;
+    b_broken = 0;
 }
 
 // Copies the backup over the file; the backup goes only once the restored
@@ -302,12 +388,15 @@ void CT_Files::v_RestoreBackup()
         co_oldfile.v_Empty();
 }
 
+// Raises nothing; a file that cannot be deleted stays.
 void CT_Files::v_Delete()
 {
     v_Close();
     DeleteFileA(co_path);
 }
 
+// A backup that cannot be deleted stays on disk; the next save keeps it as
+// its own backup until it commits, so nothing is lost.
 void CT_Files::v_ClearOldFile()
 {
     if (co_oldfile.b_IsEmpty())
@@ -316,6 +405,7 @@ void CT_Files::v_ClearOldFile()
     co_oldfile.v_Empty();
 }
 
+// A failed close tells nothing to act on: the handle is gone either way.
 void CT_Files::v_CloseHandle()
 {
     n_blocklength = 0;
@@ -326,24 +416,37 @@ void CT_Files::v_CloseHandle()
     h_file = INVALID_HANDLE_VALUE;
 }
 
+// A write cut short by any failure, an allocation's too, marks the content
+// broken: no commit then.
 void CT_Files::v_Write(CT_String const &co_text)
 {
+    int const b_before = b_broken;
+    b_broken = 1;
     std::vector<wchar_t> const co_units = co_Widen(co_text);
     v_Write(reinterpret_cast<char const *>(co_units.data()), n_ByteCount(co_units));
+    b_broken = b_before;
 }
 
 void CT_Files::v_Writeln(CT_String const &co_text)
 {
+    int const b_before = b_broken;
+    b_broken = 1;
     v_Write(co_text + static_cast<char const *>(co_lineend));
+    b_broken = b_before;
 }
 
+// A short count is a failure too: a disk that is full takes part of the bytes.
 void CT_Files::v_Write(char const *p_buffer, unsigned int n_bytes)
 {
-    v_DropBlock();
+    int const b_before = b_broken;
+    b_broken = 1;
+    if (!b_DropBlock())
+        CT_Errors::v_ThrowError(e_FileWrite, co_path);
     DWORD n_done = 0;
     BOOL const b_done = WriteFile(h_file, p_buffer, n_bytes, &n_done, NULL);
-    if (!b_done)
+    if (!b_done || n_done != n_bytes)
         CT_Errors::v_ThrowError(e_FileWrite, co_path);
+    b_broken = b_before;
 }
 
 void CT_Files::v_Read(char *p_buffer, unsigned int n_bytes)
@@ -357,7 +460,8 @@ void CT_Files::v_Read(char *p_buffer, unsigned int n_bytes)
         n_blockcursor += n_bytes;
         return;
     }
-    v_DropBlock();
+    if (!b_DropBlock())
+        CT_Errors::v_ThrowError(e_FileRead, co_path);
     DWORD n_done = 0;
     BOOL const b_done = ReadFile(h_file, p_buffer, n_bytes, &n_done, NULL);
     if (!b_done || n_done == 0)
@@ -413,7 +517,8 @@ unsigned int CT_Files::n_CountBefore(unsigned char const *p_pattern, unsigned in
     unsigned long long const n_start = n_GetPosition();
     v_ScanPast(p_pattern, n_length);
     unsigned long long const n_end = n_GetPosition();
-    v_SetPosition(n_start);
+    if (!b_SetPosition(n_start))
+        CT_Errors::v_ThrowError(e_FileRead, co_path);
     return static_cast<unsigned int>(n_end - n_start) - n_length;
 }
 
@@ -425,64 +530,68 @@ void CT_Files::v_FillBlock()
     n_blockcursor = 0;
     if (!p_block)
         p_block.reset(new unsigned char[n_ReadAheadBytes]);
-    LONG n_high = 0;
-    DWORD const n_low = SetFilePointer(h_file, 0, &n_high, FILE_CURRENT);
-    if (n_low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+    unsigned long long n_start = 0;
+    if (!b_MovePointer(h_file, 0, FILE_CURRENT, n_start))
         CT_Errors::v_ThrowError(e_FileRead, co_path);
     DWORD n_done = 0;
     BOOL const b_done = ReadFile(h_file, p_block.get(), n_ReadAheadBytes, &n_done, NULL);
     if (!b_done || n_done == 0)
         CT_Errors::v_ThrowError(e_FileRead, co_path);
-    n_blockstart = (static_cast<unsigned long long>(static_cast<DWORD>(n_high)) << 32) | n_low;
+    n_blockstart = n_start;
     n_blocklength = n_done;
 }
 
 // Gives up the read-ahead: the platform's file pointer goes back to the
-// position, so that the next platform call starts there.
-void CT_Files::v_DropBlock()
+// position, so that the next platform call starts there. 0 when it cannot;
+// the block is kept then, so the position stays what it was.
+int CT_Files::b_DropBlock()
 {
     unsigned int const n_ahead = n_blocklength - n_blockcursor;
+    unsigned long long n_back = 0;
+    if (n_ahead != 0 && !b_MovePointer(h_file, -static_cast<long long>(n_ahead), FILE_CURRENT, n_back))
+        return 0;
     n_blocklength = 0;
     n_blockcursor = 0;
-    if (n_ahead == 0)
-        return;
-    LONG n_high = -1;
-    SetFilePointer(h_file, -static_cast<LONG>(n_ahead), &n_high, FILE_CURRENT);
+    return 1;
 }
 
 unsigned long long CT_Files::n_GetPosition()
 {
     if (n_blocklength != 0)
         return n_blockstart + n_blockcursor;
-    LONG n_high = 0;
-    DWORD const n_low = SetFilePointer(h_file, 0, &n_high, FILE_CURRENT);
-    return (static_cast<unsigned long long>(static_cast<DWORD>(n_high)) << 32) | n_low;
+    unsigned long long n_position = 0;
+    if (!b_MovePointer(h_file, 0, FILE_CURRENT, n_position))
+        CT_Errors::v_ThrowError(e_FileRead, co_path);
+    return n_position;
 }
 
-void CT_Files::v_SetPosition(unsigned long long n_position)
+// 0 when the platform cannot set the position; it is then unchanged.
+int CT_Files::b_SetPosition(unsigned long long n_position)
 {
     if (n_blocklength != 0 && n_position >= n_blockstart && n_position - n_blockstart <= n_blocklength)
     {
         n_blockcursor = static_cast<unsigned int>(n_position - n_blockstart);
-        return;
+        return 1;
     }
-    v_DropBlock();
-    LONG n_high = static_cast<LONG>(n_position >> 32);
-    SetFilePointer(h_file, static_cast<LONG>(n_position & 0xFFFFFFFFu), &n_high, FILE_BEGIN);
+    unsigned long long n_now = 0;
+    return b_DropBlock() && b_MovePointer(h_file, static_cast<long long>(n_position), FILE_BEGIN, n_now);
 }
 
-// The offset is unsigned: offsets from 2 GiB to 4 GiB are reached too.
+// The offset is unsigned: offsets from 2 GiB to 4 GiB are reached too. A
+// position that cannot be set raises code 19: the next read would start
+// elsewhere.
 void CT_Files::v_Seek(unsigned int n_offset)
 {
-    v_SetPosition(n_offset);
+    if (!b_SetPosition(n_offset))
+        CT_Errors::v_ThrowError(e_FileRead, co_path);
 }
 
+// What the platform reports for the position: its low 32 bits, or the
+// failure value where it cannot be had or those cannot hold it.
 unsigned int CT_Files::n_GetSeek()
 {
-    if (n_blocklength == 0)
-        return SetFilePointer(h_file, 0, NULL, FILE_CURRENT);
-    // What the platform reports for the position: its low 32 bits, or the
-    // failure value where those cannot hold it.
-    unsigned long long const n_position = n_blockstart + n_blockcursor;
+    unsigned long long n_position = n_blockstart + n_blockcursor;
+    if (n_blocklength == 0 && !b_MovePointer(h_file, 0, FILE_CURRENT, n_position))
+        return INVALID_SET_FILE_POINTER;
     return n_position > 0xFFFFFFFFu ? INVALID_SET_FILE_POINTER : static_cast<unsigned int>(n_position);
 }

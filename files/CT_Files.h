@@ -89,7 +89,8 @@ public:
     /// other's path, closed. Assigning an object to itself changes nothing.
     /// @return This object.
     CT_Files &operator=(CT_Files const &co_other);
-    /// Commits, as v_Close() does. Raises nothing.
+    /// Commits, as v_Close() does, unless an exception is passing through.
+    /// Raises nothing.
     ~CT_Files();
     ///@}
 
@@ -154,17 +155,21 @@ public:
     ///         unchanged); code 17 with the name when the new file cannot be
     ///         opened.
     void v_Open();
-    /// Copies the file at the path to the path + ".old", replacing any file
-    /// of that name, and puts the copy on disk; a missing file needs none.
-    /// The object must be closed. A copy of a read-only file is made
-    /// writable, so the commit can delete it.
+    /// Copies the file at the path to the path + ".old" and puts the copy on
+    /// disk; a missing file needs none. A ".old" already there, left by a
+    /// save that never committed, may be the only whole copy: it is kept as
+    /// the backup instead. The copy is written under a temporary name and
+    /// then moved, so a ".old" on disk is always whole. The object must be
+    /// closed. A copy of a read-only file is made writable, so the commit can
+    /// delete it.
     /// @state v_Close() deletes the backup, v_Cancel() restores it.
     /// @raises Code 17 (e_FileOpen) with the path when the object holds the
-    ///         file open or the copy cannot be made and put on disk.
+    ///         file open or no whole backup can be had.
     void v_SaveOldFile();
     /// Commits: puts what was written on disk, closes the file and deletes
-    /// the backup. If the written content cannot be put on disk the backup
-    /// stays on disk, no longer held by the object. Raises nothing.
+    /// the backup. If a write failed or fell short, or the written content
+    /// cannot be put on disk, the backup stays on disk, no longer held by the
+    /// object. Raises nothing.
     void v_Close();
     /// Rolls back: closes the file, then copies the backup over it and
     /// deletes the backup; if the restore fails, the backup stays on disk.
@@ -227,7 +232,9 @@ public:
     /// @raises As v_MoveUntil(); the text string is then unchanged.
     void v_ReadUntil(CT_String &co_text, CT_String const &co_delimiter);
     /// Sets the position, in bytes from the start of the file; offsets up to
-    /// 4 GiB are reached. Raises nothing.
+    /// 4 GiB are reached.
+    /// @raises Code 19 (e_FileRead) with the path when the platform cannot
+    ///         set the position.
     void v_Seek(unsigned int n_offset);
     /// The position in bytes from the start of the file, or 0xFFFFFFFF when
     /// it cannot be had (no file open). Raises nothing.
@@ -242,9 +249,9 @@ private:
     void v_ScanPast(unsigned char const *p_pattern, unsigned int n_length);
     unsigned int n_CountBefore(unsigned char const *p_pattern, unsigned int n_length);
     void v_FillBlock();
-    void v_DropBlock();
+    int b_DropBlock();
     unsigned long long n_GetPosition();
-    void v_SetPosition(unsigned long long n_position);
+    int b_SetPosition(unsigned long long n_position);
 
     CT_String co_path;
     CT_String co_oldfile;
@@ -252,6 +259,12 @@ private:
     // 1 while the file at co_path holds what this object created or cut to
     // length 0 since its last commit: only then may v_Cancel remove it.
     int b_written;
+    // 1 once a write failed or was cut short: the content is not whole, so
+    // v_Close keeps the backup.
+    int b_broken;
+    // Exceptions in flight at the open: more at destruction means the
+    // writing was cut short.
+    int n_unwinding;
     // Read-ahead of the scans: the file's bytes from n_blockstart on. While it
     // holds bytes (n_blocklength > 0) the platform's file pointer stands at
     // its end and the object's position is n_blockstart + n_blockcursor.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "CT_Errors.h"
 #include "CT_Files.h"
 #include "CT_ResString.h"
 #include "Module.h"
@@ -88,26 +89,39 @@ CT_String const CT_LogStream::cco_GetFilter() const
     return CT_String(co_filter.cco_Get());
 }
 
+// The old log stays as the file's backup until the new text is whole on
+// disk; a failed write brings it back.
 void CT_LogStream::v_Save(CT_String const &co_path) const
 {
     CT_Files co_file;
-    co_file.v_Open(co_path, CT_Files::e_Write, 0);
-    v_WriteText(co_file);
-    co_file.v_Close();
+    co_file.v_Open(co_path, CT_Files::e_Write, 1);
+    if (b_WriteText(co_file))
+        co_file.v_Close();
+    else
+        co_file.v_Cancel();
 }
 
-// A failed write has already recorded code 18 and the path as the last error.
-// Callers of v_Save expect it to return all the same and ask for the last
-// error if they want to know, so the failure stops here and the file is closed.
-void CT_LogStream::v_WriteText(CT_Files &co_file) const
+// Callers of v_Save expect it to return after a failed write and ask for the
+// last error if they want to know: any failure, an allocation's too, is
+// recorded there as code 18 with the path, and stops here.
+int CT_LogStream::b_WriteText(CT_Files &co_file) const
 {
     try
     {
         co_file.v_Writeln(co_logtext);
+        return 1;
     }
     catch (...)
     {
     }
+    try
+    {
+        CT_Errors::v_ThrowError(e_FileWrite, co_file.cco_GetFullPath());
+    }
+    catch (et_ErrorCode)
+    {
+    }
+    return 0;
 }
 
 void CT_LogStream::v_Append(char const *p_text, unsigned int n_bytes)

@@ -80,9 +80,10 @@ public:
     ///         the string cannot be loaded.
     CT_String const cco_GetFilter() const;
     /// Writes the whole text followed by CR LF to the file, as 16-bit units
-    /// in one write, replacing a file of that name without a backup; the log
-    /// is not changed. A failed write is not raised: v_Save() closes the file
-    /// and returns, the file may be empty or incomplete, and the error record
+    /// in one write, replacing a file of that name; the log is not changed.
+    /// The old file is kept as a backup until the new one is whole on disk.
+    /// A failed save (a write, the disk or an allocation) is not raised:
+    /// v_Save() restores the old file and returns, and the error record
     /// holds code 18 with the path (CT_Errors::set_GetLastError()).
     /// @raises Code 17 (e_FileOpen) with the path when the file cannot be
     ///         opened, for example in a folder that does not exist; nothing
@@ -94,7 +95,7 @@ private:
     CT_LogStream &operator=(CT_LogStream const &);
     void v_Append(char const *p_text, unsigned int n_bytes);
     void v_Reserve(unsigned int n_length);
-    void v_WriteText(CT_Files &co_file) const;
+    int b_WriteText(CT_Files &co_file) const;
 
     CT_String co_logtext;
     CT_String co_eof;

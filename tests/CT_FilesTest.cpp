@@ -64,7 +64,7 @@ std::string Narrowed(Bytes const &co_model, size_t n_at, size_t n_to)
 std::pair<char const *, char const *> const ao_Transitions[] = {
     {"1B", "| <held 0> | 0123456789 | 0"}, {"1BwE", "| new | - | -1"}, {"1BwC", "| new | - | -1"},
     {"1BwX", "| 0123456789 | - | -1"}, {"BwX", "| - | - | -1"}, {"1BwD", "| - | - | -1"},
-    {"12B", "| <held 0> | 0123456789 | 0"}, {"12BC", "|  | - | -1"}, {"1RX", "| 0123456789 | - | -1"},
+    {"12B", "| <held 0> | old | 0"}, {"12BC", "|  | - | -1"}, {"1RX", "| 0123456789 | - | -1"},
     {"13BXCr", "17 | <held 10> | <held 0> | 0"}, {"1NwCXK", "| new | - | -1"}, {"1BwOX", "| new | - | -1"},
     {"1RS", "17 | <held 10> | - | 0"}, {"1RCSNwX", "| 0123456789 | - | -1"}, {"1BwHXhC", "| new | 0123456789 | -1"},
     {"1BKwX", "| 0123456789 | - | -1"}, {"1BAwX", "| 0123456789 | - | -1"}, {"1BsX", "| 0123456789 | - | -1"},
@@ -84,7 +84,7 @@ TEST(FilesTest, SafeSaveTransitionsOnDisk)
         char ac_byte = 0;
         std::map<char, std::function<void()>> const co_steps = {
             {'1', [&] { test::WriteBytes(doc, Bytes{'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}); }},
-            {'2', [&] { test::WriteBytes(doc + ".old", Bytes{'o', 'l', 'd'}); }}, // stale
+            {'2', [&] { test::WriteBytes(doc + ".old", Bytes{'o', 'l', 'd'}); }}, // left by a save that never committed: kept as the backup
             {'3', [&] { CreateDirectoryA((doc + ".old").c_str(), nullptr); }},   // no backup can go there
             {'B', [&] { co_file->v_Open(CT_String(doc.c_str()), CT_Files::e_Write, 1); }},
             {'N', [&] { co_file->v_Open(CT_String(doc.c_str()), CT_Files::e_Write, 0); }},
@@ -144,6 +144,12 @@ TEST(FilesTest, TemporaryFileUnderADoubleByteLocaleAndPathUtilities)
     EXPECT_STREQ("C:\\dir\\sub\\", co_folder);
     EXPECT_EQ(1u, co_folder.n_GetNumberOfElement());
     EXPECT_EQ(e_Windows, Raised("GetFullPathName\r\n", [&] { CT_Files::sco_GetFileName(CT_String("")); }));
+    CT_String co_path((folder + "*").c_str());
+    EXPECT_EQ(1, CT_Files::sb_Exist(co_path)); // a wildcard: the folder holds "." at least
+    EXPECT_EQ(0, CT_Files::sb_Exist(CT_String((folder + "none-such\\a").c_str())));
+    co_path = "C:\\a.b\\c.txt";
+    CT_Files::sv_RemoveExtension(co_path);
+    EXPECT_STREQ("C:\\a", co_path);
 }
 
 TEST(FilesTest, WrittenLinesThenRandomStepsMatchAByteByByteModel)

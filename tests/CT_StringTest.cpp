@@ -63,6 +63,20 @@ TEST(StringStorageTest, RoomFollowsTextOrSizeCopiesAddSpareAppendsFillItExactly)
     ExpectRoom(co_list, "abcd", 256);
 }
 
+TEST(StringStorageTest, SetPointerCopiesTheTextAndAccessorsReadAtTheCursor)
+{
+    char ac_text[] = "abc";
+    CT_String co_text;
+    co_text.v_SetPointer(ac_text, 0);
+    ac_text[0] = 'z'; // the string holds a copy
+    co_text += static_cast<char const *>(co_text); // its own text, appended whole
+    co_text += static_cast<char const *>(nullptr); // nothing
+    EXPECT_STREQ("abcabc", co_text);
+    EXPECT_EQ('b', co_text[1]);
+    EXPECT_EQ('c', static_cast<unsigned char *>(co_text)[2]);
+    EXPECT_EQ('a', static_cast<unsigned char const *>(static_cast<CT_String const &>(co_text))[3]);
+}
+
 TEST(StringEditTest, ReplaceMidAndSearchFindOccurrencesFromLeftWithinRoom)
 {
     std::string const co_a700(700, 'a');

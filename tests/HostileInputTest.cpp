@@ -20,9 +20,6 @@ std::string const k40k(40000, 'x');
 // A leak of one handle or file per call shows after any number of rounds; few
 // enough here for the calls that copy, search or flush files to run quickly.
 int const kRounds = 1000;
-// Wine's GetProcessHandleCount reports 0, so the valid handle values below this
-// bound are counted instead: a leaked handle takes the lowest free value.
-ULONG_PTR const kHandleValueBound = 0x1000;
 
 std::string T(CT_String const &text) { return static_cast<char const *>(text); }
 
@@ -86,14 +83,6 @@ std::ptrdiff_t Entries(std::string const &folder)
     return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
 }
 
-DWORD HandleCount()
-{
-    DWORD count = 0, flags = 0;
-    for (ULONG_PTR value = 4; value < kHandleValueBound; value += 4)
-        count += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
-    return count;
-}
-
 TEST(HostileInputTest, CarelessCallsGiveTheirResultAndLeakNothing)
 {
     test::ScratchFolder scratch;
@@ -108,11 +97,11 @@ TEST(HostileInputTest, CarelessCallsGiveTheirResultAndLeakNothing)
     {
         SCOPED_TRACE("case " + std::to_string(&each - kCases));
         EXPECT_EQ(each.second, Outcome(each.first));
-        DWORD const handles = HandleCount();
+        DWORD const handles = test::HandleCount();
         auto const entries = Entries(scratch.Path() + "\\..");
         for (int round = 1; round < kRounds; ++round)
             Outcome(each.first);
-        EXPECT_EQ(handles, HandleCount());
+        EXPECT_EQ(handles, test::HandleCount());
         EXPECT_EQ(entries, Entries(scratch.Path() + "\\.."));
     }
     held.v_Write("still mine");

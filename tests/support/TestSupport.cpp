@@ -65,6 +65,17 @@ void WriteBytes(std::string const &path, std::vector<unsigned char> const &bytes
     CloseHandle(file);
 }
 
+// Wine's GetProcessHandleCount reports 0, so the valid handle values below
+// this bound are counted instead: a leaked handle takes the lowest free value.
+DWORD HandleCount()
+{
+    ULONG_PTR const kHandleValueBound = 0x1000;
+    DWORD count = 0, flags = 0;
+    for (ULONG_PTR value = 4; value < kHandleValueBound; value += 4)
+        count += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
+    return count;
+}
+
 bool FileExists(std::string const &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::vector<unsigned char> Utf16Bytes(std::string const &text)

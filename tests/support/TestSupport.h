@@ -31,6 +31,8 @@ private:
 std::vector<unsigned char> ReadBytes(std::string const &path);
 void WriteBytes(std::string const &path, std::vector<unsigned char> const &bytes);
 bool FileExists(std::string const &path);
+/// Open handles of the process, counted by their values (see the source).
+DWORD HandleCount();
 /// The bytes of a narrow text stored as 16-bit little-endian units.
 std::vector<unsigned char> Utf16Bytes(std::string const &text);
 
