@@ -33,11 +33,13 @@ common_xvfb_start
 common_wine_env
 
 # run_leg NAME BUILD: runs a build's test programs; sets leg_status and leg_summary.
+# Further arguments go to ctest.
 run_leg() {
     local name=$1 build=$2 start=$SECONDS log="$COMMON_ROOT/$2/ctest-leg.log"
+    shift 2
     echo "== $name leg under Wine"
     leg_status=0
-    ctest --test-dir "$COMMON_ROOT/$build" --output-on-failure 2>&1 | tee "$log" || leg_status=$?
+    ctest --test-dir "$COMMON_ROOT/$build" --output-on-failure "$@" 2>&1 | tee "$log" || leg_status=$?
     [ "${PIPESTATUS[0]}" -eq 0 ] || leg_status=1
     leg_summary="$name leg: $(grep -E 'tests passed, [0-9]+ tests failed' "$log" || echo 'no summary') in $((SECONDS - start)) s"
 }
@@ -49,12 +51,24 @@ win64_summary=$leg_summary
 win32_summary="32-bit leg not run: $COMMON_WINE32_MISSING failed"
 win32_status=0
 if [ "$wine32_status" -eq 0 ]; then
-    # Under emulation each child process costs about a minute: the crash test
-    # then kills once in each state on disk (10 children instead of 46).
-    if [ -n "$COMMON_I386_EMULATED" ]; then export COMMON_CRASH_POINTS=states; fi
-    run_leg 32-bit build-win32
+    left_out=()
+    if [ -n "$COMMON_I386_EMULATED" ]; then
+        # Each child process costs about a minute: the crash test then kills
+        # once in each state on disk (10 children instead of 46).
+        export COMMON_CRASH_POINTS=states
+        # Wine's own save dialog, with no library code, may never show under
+        # the emulation; the dialog test would then hang, so it is left out.
+        echo "== Does Wine's save dialog show under qemu-i386?"
+        if ! (cd "$COMMON_ROOT/build-win32/bin" && timeout 300 "$COMMON_WINE32_LOADER" ./SaveDialogProbe.exe); then
+            left_out=(-E '^CT_FilesDialogTest$')
+        fi
+    fi
+    run_leg 32-bit build-win32 "${left_out[@]}"
     win32_status=$leg_status
     win32_summary=$leg_summary${COMMON_I386_EMULATED:+ (32-bit programs emulated by qemu-i386)}
+    if [ ${#left_out[@]} -gt 0 ]; then
+        win32_summary="$win32_summary"$'\n'"32-bit leg: CT_FilesDialogTest left out: Wine's save dialog does not show under qemu-i386 (SaveDialogProbe)"
+    fi
 fi
 
 # Coverage of the library, on a build of its own, against its gate.
