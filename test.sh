@@ -56,18 +56,17 @@ if [ "$wine32_status" -eq 0 ]; then
         # Each child process costs about a minute: the crash test then kills
         # once in each state on disk (10 children instead of 46).
         export COMMON_CRASH_POINTS=states
-        # Wine's own save dialog, with no library code, may never show under
-        # the emulation; the dialog test would then hang, so it is left out.
-        echo "== Does Wine's save dialog show under qemu-i386?"
-        if ! (cd "$COMMON_ROOT/build-win32/bin" && timeout 300 "$COMMON_WINE32_LOADER" ./SaveDialogProbe.exe); then
-            left_out=(-E '^CT_FilesDialogTest$')
-        fi
+        # Wine's own save dialog, with no library code (SaveDialogProbe), now
+        # and then never shows under the emulation, and the dialog test would
+        # hang there; the dialogs run on the 64-bit leg and where 32-bit
+        # programs run natively.
+        left_out=(-E '^CT_FilesDialogTest$')
     fi
     run_leg 32-bit build-win32 "${left_out[@]}"
     win32_status=$leg_status
     win32_summary=$leg_summary${COMMON_I386_EMULATED:+ (32-bit programs emulated by qemu-i386)}
     if [ ${#left_out[@]} -gt 0 ]; then
-        win32_summary="$win32_summary"$'\n'"32-bit leg: CT_FilesDialogTest left out: Wine's save dialog does not show under qemu-i386 (SaveDialogProbe)"
+        win32_summary="$win32_summary"$'\n'"32-bit leg: CT_FilesDialogTest left out: Wine's own save dialog may never show under qemu-i386 (tests/SaveDialogProbe.cpp)"
     fi
 fi
 

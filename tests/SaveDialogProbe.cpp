@@ -1,8 +1,8 @@
 // Wine's own save dialog with no library code: the 76-byte structure and the
 // flags the library uses, cancelled by a helper thread once it shows. Under
-// qemu-i386 the dialog is created but never shown (its thread stays blocked
-// after the drive query), so test.sh runs this first on an emulated 32-bit leg
-// and leaves the dialog test out when it does not return.
+// qemu-i386 the dialog is now and then created but never shown: its thread
+// stays blocked after the drive query. This program shows that the hang is
+// not the library's; run it a few times where 32-bit programs are emulated.
 #include <windows.h>
 
 #include <commdlg.h>
