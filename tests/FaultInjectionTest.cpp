@@ -383,6 +383,17 @@ Scenario const kScenarios[] = {
          return std::string();
      },
      RolledBack},
+    // A caller that swallows a failed write and commits all the same.
+    {"save, failure caught, then closed", "done|recorded 18 DOC|code 17 DOC|bad_alloc", WriteOld,
+     [](std::string const &doc) {
+         CT_Files file;
+         file.v_Open(doc.c_str(), CT_Files::e_Write, 1);
+         Swallow([&] { file.v_Writeln(kNew.c_str()); });
+         Swallow([&] { file.v_Writeln(kNew.c_str()); });
+         file.v_Close();
+         return std::string();
+     },
+     OldOrNewWhole},
     // An earlier save was cut short: its backup is the only whole copy.
     {"save over a left backup", kSaveOutcomes,
      [](std::string const &doc) {
