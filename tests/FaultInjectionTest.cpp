@@ -338,6 +338,8 @@ void OldOrNewWhole(std::string const &doc, Run const &run)
 {
     bool const new_whole = run.outcome == "done" && Read(doc) == test::Utf16Bytes(kNew + "\r\n" + kNew + "\r\n");
     EXPECT_TRUE(new_whole || Read(doc) == kOld || Read(doc + ".old") == kOld) << run.outcome;
+    // A later save keeps a backup it finds: one on disk must be whole.
+    EXPECT_TRUE(Read(doc + ".old") == kOld || !test::FileExists(doc + ".old")) << "a partial backup, " << run.outcome;
 }
 
 std::string Save(std::string const &doc, bool careful)
