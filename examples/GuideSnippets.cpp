@@ -78,6 +78,33 @@ void v_SaveLines(CT_String const &co_path, CT_String co_lines)
     }
     co_file.v_Close(); // the new content is on disk, then the backup goes
 }
+
+// Rewrites the file and lets a failure propagate: the old content then stays
+// whole in co_path + ".old", and the file holds the lines written before.
+void v_SaveLinesOrKeepBackup(CT_String const &co_path, CT_String co_lines)
+{
+    CT_Files co_file;
+    co_file.v_Open(co_path, CT_Files::e_Write, 1);
+    co_lines.v_ResetArray();
+    do
+    {
+        if (co_lines.i_Search(CT_String("\r"), 0) != -1)
+            CT_Errors::v_ThrowError(e_InvalidCharacter, co_lines); // no commit
+        co_file.v_Writeln(co_lines);
+    } while (co_lines.b_NextElement());
+    co_file.v_Close();
+}
+
+// Before reading the file: a ".old" beside it is the last committed content
+// of a save that never committed; it is copied back, then deleted.
+void v_RecoverFile(CT_String const &co_path)
+{
+    if (!CT_Files::sb_Exist(co_path + ".old"))
+        return;
+    CT_Files co_file;
+    co_file.v_Open(co_path, CT_Files::e_Write, 1); // the ".old" there is kept as the backup
+    co_file.v_Cancel();
+}
 // guide: end
 
 // guide: element lists
@@ -230,6 +257,20 @@ void v_CheckErrorPattern(std::string const &co_folder)
     v_Expect(CT_Errors::set_GetLastError() == e_Unknown, "the record is reset to code 1");
 }
 
+// The code v_SaveLinesOrKeepBackup raised, 0 for none.
+int n_SaveOrKeep(std::string const &co_path, CT_String const &co_lines)
+{
+    try
+    {
+        v_SaveLinesOrKeepBackup(CT_String(co_path.c_str()), co_lines);
+    }
+    catch (et_ErrorCode e_code)
+    {
+        return e_code;
+    }
+    return 0;
+}
+
 void v_CheckSafeSave(std::string const &co_folder)
 {
     std::string const co_path = co_folder + "lines.txt";
@@ -256,6 +297,19 @@ void v_CheckSafeSave(std::string const &co_folder)
              "a failed save leaves the old content and no backup");
     v_Expect(co_Text(co_JoinLines(co_ReadLines(CT_String(co_path.c_str())))) == "first\r\nsecond\r\n",
              "the saved lines read back");
+    std::string const co_cut = co_Units("third\r\n");
+    v_Expect(n_SaveOrKeep(co_path, co_broken) == e_InvalidCharacter && co_OnDisk(co_path) == co_cut &&
+                 co_OnDisk(co_path + ".old") == co_saved,
+             "a propagated failure commits nothing: the part written, the old content whole in the backup");
+    n_SaveOrKeep(co_path, co_broken);
+    v_Expect(co_OnDisk(co_path) == co_cut && co_OnDisk(co_path + ".old") == co_saved,
+             "a second save that fails keeps the left backup, not a copy of the cut file");
+    v_RecoverFile(CT_String(co_path.c_str()));
+    v_Expect(co_OnDisk(co_path) == co_saved && co_OnDisk(co_path + ".old") == "-",
+             "recovery puts the last committed content back and removes the backup");
+    v_RecoverFile(CT_String(co_path.c_str()));
+    v_Expect(co_OnDisk(co_path) == co_saved, "recovery without a backup changes nothing");
+    DeleteFileA((co_path + ".old").c_str());
     CT_Errors::v_ResetError();
     DeleteFileA(co_path.c_str());
 }

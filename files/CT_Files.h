@@ -12,6 +12,10 @@
 // backup deleted twice. Assigning to an object that holds a file open first
 // commits that file, as v_Close does.
 //
+// A save that did not end well is never committed: after a failed or short
+// write, or in the destructor while an exception passes through, the backup
+// stays on disk, and the next save with a backup keeps it as its own.
+//
 // Reading: the scans read ahead in blocks and keep the block between calls;
 // every other operation settles the platform's file pointer first, so
 // n_GetSeek and every result are what byte-by-byte reads would give.
@@ -30,10 +34,10 @@
 /// @ingroup files
 /// One file, named by its path and opened without sharing, with an optional
 /// backup (the path + ".old") while it is rewritten: end the write with
-/// v_Close() (commit; the destructor does the same) or v_Cancel() (roll
-/// back). Text is stored as 16-bit little-endian units, one per character as
-/// the current locale reads it, without a byte-order mark; lines end with
-/// CR LF.
+/// v_Close() (commit; the destructor does the same unless an exception is
+/// passing through) or v_Cancel() (roll back). Text is stored as 16-bit
+/// little-endian units, one per character as the current locale reads it,
+/// without a byte-order mark; lines end with CR LF.
 ///
 /// @code
 /// CT_Files co_file;
@@ -43,25 +47,36 @@
 /// @endcode
 ///
 /// **Ownership.** The object owns its open handle and its backup file: it
-/// closes the one and deletes the other. It deletes the file at its path only
-/// in v_Cancel(), when it created or cut that file since its last commit and
-/// has no backup, and in v_Delete(). A copy (construction or assignment)
-/// names the same path but starts closed; the handle and the backup stay with
-/// the original.
+/// closes the one and, at a commit that is whole or a roll back that
+/// succeeds, deletes the other; otherwise the backup is left on disk. It
+/// deletes the file at its path only in v_Cancel(), when it created or cut
+/// that file since its last commit and has no backup, and in v_Delete(). A
+/// copy (construction or assignment) names the same path but starts closed;
+/// the handle and the backup stay with the original.
 ///
 /// **Durability.** The backup is on disk before the open cuts the file; the
 /// new content is on disk before v_Close() deletes the backup; a restored
 /// file is on disk before v_Cancel() deletes the backup. Where a step fails,
-/// the backup stays on disk.
+/// the backup stays on disk. A backup is written under a temporary name, put
+/// on disk, then moved to the path + ".old", so any ".old" on disk is whole.
+///
+/// **A save that did not end well is not committed.** After a write that
+/// failed or fell short, v_Close() and the destructor keep the backup on disk
+/// (the file holds the part written); so does the destructor while an
+/// exception that was not yet in flight at the open passes through. A
+/// ".old" left so is kept as the backup by the next open with a backup, until
+/// a save commits.
 ///
 /// **Position.** Positions and counts are bytes from the start of the file.
 /// The delimiter scans read ahead in blocks, but every result and
 /// n_GetSeek() are what byte-by-byte reads would give.
 ///
 /// **Failures** raise et_ErrorCode through CT_Errors::v_ThrowError(): 17
-/// (open), 18 (write) and 19 (read, also the end of the file), each with the
-/// path as the parameter; 2 for the temporary folder and the path
-/// utilities. Running out of memory throws `std::bad_alloc`.
+/// (open, or a backup that cannot be had), 18 (write, a short write
+/// included) and 19 (read, also the end of the file, and a position the
+/// platform cannot set), each with the path as the parameter; 2 for the
+/// temporary folder and the path utilities. Running out of memory throws
+/// `std::bad_alloc`.
 class COMMON_API CT_Files
 {
 public:
@@ -89,8 +104,10 @@ public:
     /// other's path, closed. Assigning an object to itself changes nothing.
     /// @return This object.
     CT_Files &operator=(CT_Files const &co_other);
-    /// Commits, as v_Close() does, unless an exception is passing through.
-    /// Raises nothing.
+    /// Commits, as v_Close() does, unless an exception that was not yet in
+    /// flight when the file was opened is passing through: the writing was
+    /// then cut short, so the file is only closed and the backup stays on
+    /// disk, holding the old content whole. Raises nothing.
     ~CT_Files();
     ///@}
 
@@ -131,9 +148,11 @@ public:
     /// @param e_mode e_Read opens an existing file; e_Write creates it or
     ///        cuts it to length 0.
     /// @param b_backup Non-zero: an existing file is first copied to the path
-    ///        + ".old" (replacing any file of that name) and the copy put on
-    ///        disk, as v_SaveOldFile() does. A missing file, or a device such
-    ///        as NUL, needs no backup.
+    ///        + ".old" and the copy put on disk, as v_SaveOldFile() does; a
+    ///        ".old" already there, left by a save that never committed, is
+    ///        kept as the backup instead. A missing file, or a device such as
+    ///        NUL, needs no backup; a ".old" beside a missing file is left
+    ///        as it is.
     /// @state An object that holds an open file, or a backup of another
     ///        path, commits it first as v_Close() does. A backup made for
     ///        this same path while closed stays, so v_Cancel() can restore
@@ -141,9 +160,13 @@ public:
     /// @raises Code 17 (e_FileOpen) with the path when CreateFileA fails
     ///         (a missing file in read mode, no access, the file in use, a bad
     ///         path); a backup made before stays and is restored by
-    ///         v_Cancel() or deleted by v_Close(). Code 17 with the path also
-    ///         when a write open asks for a backup that cannot be made: the
-    ///         file is then not touched.
+    ///         v_Cancel() or deleted by v_Close(); the destructor, reached
+    ///         by that exception, leaves it on disk. Code 17 with the path also
+    ///         when a write open asks for a backup that cannot be had: the
+    ///         copy fails, or it cannot be established whether the file or
+    ///         its ".old" exists (a search that fails other than with "not
+    ///         found", a folder named as the ".old"). The file is then not
+    ///         touched.
     void v_Open(CT_String const &co_path, et_OpenMode e_mode, int b_backup);
     /// Creates a new empty temporary file in the temporary folder, named by
     /// the platform from the prefix "vl", and opens it for writing without a
@@ -164,12 +187,15 @@ public:
     /// delete it.
     /// @state v_Close() deletes the backup, v_Cancel() restores it.
     /// @raises Code 17 (e_FileOpen) with the path when the object holds the
-    ///         file open or no whole backup can be had.
+    ///         file open or no whole backup can be had, also when it cannot
+    ///         be established whether the file or its ".old" exists.
     void v_SaveOldFile();
     /// Commits: puts what was written on disk, closes the file and deletes
-    /// the backup. If a write failed or fell short, or the written content
-    /// cannot be put on disk, the backup stays on disk, no longer held by the
-    /// object. Raises nothing.
+    /// the backup. If a write failed or fell short since the open (a later
+    /// write that succeeds does not undo that), or the written content cannot
+    /// be put on disk, the file is only closed: the backup stays on disk, no
+    /// longer held by the object, and the next open with a backup keeps it.
+    /// Raises nothing.
     void v_Close();
     /// Rolls back: closes the file, then copies the backup over it and
     /// deletes the backup; if the restore fails, the backup stays on disk.
@@ -178,8 +204,8 @@ public:
     /// committed, one named only by a copy, or one never opened is spared.
     /// Raises nothing.
     void v_Cancel();
-    /// Commits as v_Close() does (deleting the backup), then deletes the file
-    /// at the path. Raises nothing.
+    /// Commits as v_Close() does (deleting the backup, unless a write failed),
+    /// then deletes the file at the path. Raises nothing.
     void v_Delete();
     ///@}
 
@@ -189,14 +215,17 @@ public:
     /// Writes the text as 16-bit units at the position: only the units the
     /// current locale's conversion gives (a double-byte character is one
     /// unit), no terminator, no byte-order mark.
-    /// @raises Code 18 (e_FileWrite) with the path when WriteFile fails: no
-    ///         file open, opened with e_Read, or the disk full.
+    /// @raises Code 18 (e_FileWrite) with the path when WriteFile fails (no
+    ///         file open, opened with e_Read, the disk full) or writes fewer
+    ///         bytes than given, or when the position left by a scan's
+    ///         read-ahead cannot be set back. The save is then not committed
+    ///         (see v_Close()).
     void v_Write(CT_String const &co_text);
     /// Writes the text and CR LF as 16-bit units, in one write.
     /// @raises As v_Write(CT_String const &).
     void v_Writeln(CT_String const &co_text);
     /// Writes the bytes unchanged at the position.
-    /// @raises Code 18 (e_FileWrite) with the path when WriteFile fails.
+    /// @raises As v_Write(CT_String const &).
     void v_Write(char const *p_buffer, unsigned int n_bytes);
     ///@}
 
@@ -208,7 +237,8 @@ public:
     /// reported); a count of 0 reads nothing and raises nothing.
     /// @raises Code 19 (e_FileRead) with the path when ReadFile fails (no file
     ///         open, opened with e_Write) or reads nothing: at the end of the
-    ///         file.
+    ///         file; also when the position left by a scan's read-ahead
+    ///         cannot be set back.
     void v_Read(char *p_buffer, unsigned int n_bytes);
     /// v_Read() for a buffer of 16-bit units; the count is in bytes.
     /// @raises As v_Read().
@@ -217,11 +247,13 @@ public:
     /// may begin at any byte, also inside a broken partial match (CR CR LF
     /// ends a scan for `"\r\n"`). An empty delimiter does nothing.
     /// @raises Code 19 (e_FileRead) with the path when the file ends before
-    ///         an occurrence; the position is then the end of the file.
+    ///         an occurrence; the position is then the end of the file. Code
+    ///         19 also when a read fails or the position cannot be had.
     void v_MoveUntil(CT_String const &co_delimiter);
     /// Bytes from the position to the next occurrence of the delimiter's
     /// units (twice the characters, for text); the position stays.
-    /// @raises As v_MoveUntil().
+    /// @raises As v_MoveUntil(); code 19 also when the position cannot be
+    ///         set back.
     unsigned int n_CountUntil(CT_String const &co_delimiter);
     /// Puts the text from the position to the next occurrence of the
     /// delimiter into the text string and moves just past the delimiter,
@@ -229,7 +261,8 @@ public:
     /// current locale read as '?'; an odd last byte reads as a unit of its
     /// own. The same string may be passed as text and as delimiter.
     /// @state The text string is assigned as by CT_String::operator=().
-    /// @raises As v_MoveUntil(); the text string is then unchanged.
+    /// @raises As n_CountUntil(); at the end of the file the text string is
+    ///         unchanged.
     void v_ReadUntil(CT_String &co_text, CT_String const &co_delimiter);
     /// Sets the position, in bytes from the start of the file; offsets up to
     /// 4 GiB are reached.
@@ -237,7 +270,8 @@ public:
     ///         set the position.
     void v_Seek(unsigned int n_offset);
     /// The position in bytes from the start of the file, or 0xFFFFFFFF when
-    /// it cannot be had (no file open). Raises nothing.
+    /// it cannot be had (no file open, the platform's call fails) or lies
+    /// past 4 GiB. Raises nothing.
     unsigned int n_GetSeek();
     ///@}
 

@@ -81,13 +81,17 @@ public:
     CT_String const cco_GetFilter() const;
     /// Writes the whole text followed by CR LF to the file, as 16-bit units
     /// in one write, replacing a file of that name; the log is not changed.
-    /// The old file is kept as a backup until the new one is whole on disk.
-    /// A failed save (a write, the disk or an allocation) is not raised:
-    /// v_Save() restores the old file and returns, and the error record
-    /// holds code 18 with the path (CT_Errors::set_GetLastError()).
+    /// The old file is kept as a backup (the path + ".old", as
+    /// CT_Files::v_Open() makes it) until the new one is whole on disk, then
+    /// deleted. A failed write (the disk, a short write, an allocation while
+    /// writing) is not raised: v_Save() puts the old file back (a file that
+    /// was not there is removed) and returns, and the error record holds code
+    /// 18 with the path (CT_Errors::set_GetLastError()). Should putting it
+    /// back fail, the old log stays whole in the ".old".
     /// @raises Code 17 (e_FileOpen) with the path when the file cannot be
-    ///         opened, for example in a folder that does not exist; nothing
-    ///         is written then.
+    ///         opened, for example in a folder that does not exist, or its
+    ///         backup cannot be had; nothing is written then and an old file
+    ///         keeps its content.
     void v_Save(CT_String const &co_path) const;
     ///@}
 

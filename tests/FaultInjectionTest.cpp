@@ -338,6 +338,8 @@ void OldOrNewWhole(std::string const &doc, Run const &run)
 {
     bool const new_whole = run.outcome == "done" && Read(doc) == test::Utf16Bytes(kNew + "\r\n" + kNew + "\r\n");
     EXPECT_TRUE(new_whole || Read(doc) == kOld || Read(doc + ".old") == kOld) << run.outcome;
+    // A later save keeps a backup it finds: one on disk must be whole.
+    EXPECT_TRUE(Read(doc + ".old") == kOld || !test::FileExists(doc + ".old")) << "a partial backup, " << run.outcome;
 }
 
 std::string Save(std::string const &doc, bool careful)
@@ -383,6 +385,17 @@ Scenario const kScenarios[] = {
          return std::string();
      },
      RolledBack},
+    // A caller that swallows a failed write and commits all the same.
+    {"save, failure caught, then closed", "done|recorded 18 DOC|code 17 DOC|bad_alloc", WriteOld,
+     [](std::string const &doc) {
+         CT_Files file;
+         file.v_Open(doc.c_str(), CT_Files::e_Write, 1);
+         Swallow([&] { file.v_Writeln(kNew.c_str()); });
+         Swallow([&] { file.v_Writeln(kNew.c_str()); });
+         file.v_Close();
+         return std::string();
+     },
+     OldOrNewWhole},
     // An earlier save was cut short: its backup is the only whole copy.
     {"save over a left backup", kSaveOutcomes,
      [](std::string const &doc) {
