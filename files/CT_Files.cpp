@@ -333,13 +333,23 @@ int CT_Files::b_MakeBackup()
     if (b_IsDevice(co_path))
         return 1;
     et_Presence const e_file = e_FindEntry(co_path);
-    if (e_file != e_There)
-        return e_file == e_NotThere ? 1 : 0;
+    if (e_file == e_NotKnown)
+        return 0;
+    CT_String const co_backup = co_path + ".old";
+    // No file, but a backup left beside it (the file was deleted after a
+    // save that never committed): it is the last whole content, and stays
+    // the backup until this save commits. Else a later save would take it
+    // for its own and a roll back would bring back older content.
+    if (e_file == e_NotThere)
+    {
+        if (e_FileAt(co_backup) == e_There)
+            co_oldfile = co_backup;
+        return 1;
+    }
     // The object's own handle admits no other reader, and what is open may
     // be half rewritten: the backup there is, if any, stays as it is.
     if (h_file != INVALID_HANDLE_VALUE)
         return 0;
-    CT_String const co_backup = co_path + ".old";
     // A backup still there was left by a save that never committed: it holds
     // the last committed content, and the file may be half written. It stays
     // the backup until this save commits.

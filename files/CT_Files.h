@@ -150,9 +150,9 @@ public:
     /// @param b_backup Non-zero: an existing file is first copied to the path
     ///        + ".old" and the copy put on disk, as v_SaveOldFile() does; a
     ///        ".old" already there, left by a save that never committed, is
-    ///        kept as the backup instead. A missing file, or a device such as
-    ///        NUL, needs no backup; a ".old" beside a missing file is left
-    ///        as it is.
+    ///        kept as the backup instead, also beside a missing file (one
+    ///        deleted after such a save). A missing file, or a device such
+    ///        as NUL, needs no backup.
     /// @state An object that holds an open file, or a backup of another
     ///        path, commits it first as v_Close() does. A backup made for
     ///        this same path while closed stays, so v_Cancel() can restore
