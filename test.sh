@@ -54,7 +54,7 @@ if [ "$wine32_status" -eq 0 ]; then
     left_out=()
     if [ -n "$COMMON_I386_EMULATED" ]; then
         # Each child process costs about a minute: the crash test then kills
-        # once in each state on disk (10 children instead of 46).
+        # once in each state on disk (7 children instead of 46).
         export COMMON_CRASH_POINTS=states
         # Wine's own save dialog, with no library code (SaveDialogProbe), now
         # and then never shows under the emulation, and the dialog test would
