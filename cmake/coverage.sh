@@ -8,6 +8,27 @@ COVERAGE_LINES=${COVERAGE_LINES:-98}
 COVERAGE_BRANCHES=${COVERAGE_BRANCHES:-95}
 dir="$COMMON_ROOT/build-cov"
 
+# A percentage with up to two decimals, in hundredths: "96.5" gives 9650.
+hundredths() {
+    [[ $1 =~ ^([0-9]+)(\.([0-9]{1,2}))?$ ]] || { echo "Not a percentage: $1" >&2; return 1; }
+    local fraction="${BASH_REMATCH[3]}00"
+    echo $((10#${BASH_REMATCH[1]} * 100 + 10#${fraction:0:2}))
+}
+
+# Compares the counts of gcovr's summary line ("branches: 95.0% (715 out of
+# 753)") with the gate in integers: its rounded percentage could pass a
+# count just below the gate.
+meets_gate() { # kind gate summary
+    local counts covered total gate
+    counts=$(echo "$3" | sed -n "s/^$1: [0-9.]*% (\([0-9]*\) out of \([0-9]*\)).*/\1 \2/p")
+    read -r covered total <<<"$counts"
+    gate=$(hundredths "$2") || return 1
+    if [ -z "$total" ] || [ "$total" -eq 0 ] || [ $((10000 * covered)) -lt $((gate * total)) ]; then
+        echo "Coverage of $1 below the gate of $2%: ${covered:-?} out of ${total:-?}" >&2
+        return 1
+    fi
+}
+
 echo "== Coverage build (64-bit, counters in the library only)"
 common_build build-cov x86_64 -DCOMMON_BUILD_TESTS=ON -DCOMMON_COVERAGE=ON
 find "$dir" -name '*.gcda' -delete
@@ -26,8 +47,5 @@ summary=$(cd "$dir" && gcovr --root "$COMMON_ROOT" --object-directory "$dir" \
     --filter "$COMMON_ROOT/(strings|errors|files|dialogs|log)/" --print-summary \
     --txt "$dir/coverage.txt" "$dir")
 echo "$summary"
-lines=$(echo "$summary" | sed -n 's/^lines: \([0-9.]*\)%.*/\1/p')
-branches=$(echo "$summary" | sed -n 's/^branches: \([0-9.]*\)%.*/\1/p')
 echo "Gate: ${COVERAGE_LINES}% of lines, ${COVERAGE_BRANCHES}% of branches (files: $dir/coverage.txt)"
-awk -v l="$lines" -v b="$branches" -v gl="$COVERAGE_LINES" -v gb="$COVERAGE_BRANCHES" \
-    'BEGIN { exit !(l >= gl && b >= gb) }'
+meets_gate lines "$COVERAGE_LINES" "$summary" && meets_gate branches "$COVERAGE_BRANCHES" "$summary"

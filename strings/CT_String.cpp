@@ -497,6 +497,13 @@ void CT_String::v_MoveToEnd()
 // The cursor stands on the zero that closes the list; it ends on the new one.
 void CT_String::v_PutElement(char const *p_element, unsigned int n_length)
 {
+    // A last element that fills the room ends in the extra byte, where the
+    // walk stopped: the new element goes behind that terminator, not over it.
+    if (n_GetSize() == 0 && p_cursor[-1] != 0)
+    {
+        b_ReSize(1);
+        ++p_cursor;
+    }
     // An element that fills the room exactly would put the closing zero one
     // byte behind the allocation: such an element gets a larger buffer.
     if (n_length == n_GetSize())

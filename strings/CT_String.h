@@ -265,7 +265,8 @@ public:
     /// string: its current element is added.
     /// @storage Grows when the element does not fit behind the list, also
     ///          when it would fill the room exactly; the elements already
-    ///          there stay. The cursor ends on the first element.
+    ///          there stay, a last one that fills the room (its terminator
+    ///          in the extra byte) too. The cursor ends on the first element.
     /// @raises `std::bad_alloc` when no buffer can be allocated.
     void v_AddElement(CT_String const &co_element);
     /// Appends every element of a zero-separated list closed by an empty

@@ -26,6 +26,7 @@ struct Script
     std::string folder; // a file dialog is first taken there, wherever it opened
     bool found = false;
     bool closed = false; // the dialog went away after the button (and the box)
+    HWND owner = nullptr;
     std::string offered, filters, texts; // texts: of the box, if any, else of the dialog
 };
 
@@ -97,6 +98,7 @@ void RunDialog(void *context)
     Script *script = static_cast<Script *>(context);
     HWND dialog = test::WaitForWindow(script->title);
     script->found = dialog != nullptr;
+    script->owner = GetWindow(dialog, GW_OWNER);
     if (!dialog) // another dialog than the one expected: cancel it, so the test goes on
         return CancelLeftOpen(AnyDialogOfThisProcess());
     // Answered once the dialog's own thread runs its message loop.
@@ -184,7 +186,11 @@ TEST_F(FilesDialogTest, SaveAndOpenGiveTheFullPathOrLeaveTheStringOnCancel)
     title.v_Fix(CT_String("Veltrane"), CT_String(""));
     CT_String kept("keep.txt");
     Script cancel = {"Veltrane log", IDCANCEL, "a.txt"};
-    EXPECT_EQ(0, Run(cancel, [&] { return CT_FilesDialog::b_ChooseOpenFile(kept, filter_, nullptr, title); }));
+    HWND const owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(0, Run(cancel, [&] { return CT_FilesDialog::b_ChooseOpenFile(kept, filter_, owner, title); }));
+    EXPECT_EQ(owner, cancel.owner);
+    EXPECT_EQ(nullptr, open.owner); // none given, and this thread has no active window
+    DestroyWindow(owner);
     EXPECT_STREQ("keep.txt", kept);
     EXPECT_EQ(256u, kept.n_GetSize());
 }

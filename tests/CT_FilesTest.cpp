@@ -143,6 +143,8 @@ TEST(FilesTest, TemporaryFileUnderADoubleByteLocaleAndPathUtilities)
     CT_Files::sv_GetFolder(co_folder, co_folder);
     EXPECT_STREQ("C:\\dir\\sub\\", co_folder);
     EXPECT_EQ(1u, co_folder.n_GetNumberOfElement());
+    CT_Files::sv_GetFolder(CT_String("C:\\dir\\"), co_folder); // no file part: the folder itself
+    EXPECT_STREQ("C:\\dir\\", co_folder);
     EXPECT_EQ(e_Windows, Raised("GetFullPathName\r\n", [&] { CT_Files::sco_GetFileName(CT_String("")); }));
     CT_String co_path((folder + "*").c_str());
     EXPECT_EQ(1, CT_Files::sb_Exist(co_path)); // a wildcard: the folder holds "." at least

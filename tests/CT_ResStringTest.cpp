@@ -34,6 +34,9 @@ TEST(ResStringTest, LoadCutsAt511RaisesForAMissingStringAndNeedsModuleAndId)
     text.v_Set(999, kPercent); // the failed load kept the module
     EXPECT_STREQ(text.cco_Get(20u), "Error 20 (no message associated with)");
     EXPECT_EQ(text.b_IsValid(), 1);
+    text.v_Set(0, kPercent); // ID 0 refers to no string: nothing is loaded, nothing raised
+    EXPECT_STREQ(text.cco_Get(), "");
+    EXPECT_EQ(text.b_IsValid(), 0);
     text.v_Set(nullptr, 999, kPercent);
     EXPECT_STREQ(text.cco_Get(), "");
     EXPECT_EQ(text.b_IsValid(), 0);

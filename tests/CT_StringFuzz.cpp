@@ -57,6 +57,11 @@ struct Model
     {
         for (n_cursor = 0; Next();)
             continue;
+        if (Room() == 0 && ao_bytes[n_cursor - 1] != 0 && co_list[0] != 0) // a last element ending in the extra byte stays whole
+        {
+            ReSize(1);
+            ++n_cursor;
+        }
         for (size_t n = 0, n_length; (n_length = co_list.find('\0', n) - n) != 0; n += n_length + 1)
         {
             ReSize(n_length == Room() ? n_length + 1 : 0); // an element that would fill the room exactly

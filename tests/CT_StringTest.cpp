@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <string>
 #include <tuple>
 
@@ -95,6 +96,8 @@ TEST(StringEditTest, ReplaceMidAndSearchFindOccurrencesFromLeftWithinRoom)
     CT_String co_string("A%b", 3000);
     co_string.v_Replace(0x125, "x"); // low byte '%', but no byte equals 0x125
     co_string.v_ReplaceChar(0x141, 'x');
+    co_string.v_ReplaceChar(0, 'x'); // matches nothing, not even the zeros behind the text
+    ExpectRoom(co_string, "A%b", 3256);
     co_string.v_AddElement(CT_String("c%"));
     co_string.v_Replace('%', static_cast<char const *>(co_string) + 2); // "b", read before the change
     ExpectRoom(co_string, "Abb", 3256); // the result's zero fill erases the later elements
@@ -112,7 +115,7 @@ TEST(StringEditTest, ReplaceMidAndSearchFindOccurrencesFromLeftWithinRoom)
                    testing::PrintToString(an_case));
     std::tuple<char const *, char const *, int, int> const ao_searches[] = {
         {"abcd", "cd", 0, 2}, {"abcd", "", 0, -1}, {"abcd", "a", 4, -1},    {"abcd", "a", -1, -1},
-        {"aab", "ab", 0, 1},  {"ab", "abc", 0, -1}, {"abaabab", "abab", 0, 3}, {"abcabc", "bc", 2, 4}};
+        {"abcd", "a", 5, -1}, {"aab", "ab", 0, 1},  {"ab", "abc", 0, -1}, {"abaabab", "abab", 0, 3}, {"abcabc", "bc", 2, 4}};
     for (auto const &[p_text, p_pattern, i_start, i_found] : ao_searches)
         EXPECT_EQ(i_found, CT_String(p_text).i_Search(CT_String(p_pattern), i_start)) << p_text << " / " << p_pattern;
 }
@@ -163,6 +166,21 @@ TEST(StringListTest, GrowthAndCursorOnElementKeepEarlierElements)
     co_list.v_SetSize(256);
     co_list.v_ResetArray();
     ExpectRoom(co_list, "first", 518);
+}
+
+TEST(StringListTest, TextFillingTheRoomIsOneElementEndedByTheExtraByte)
+{
+    std::string const co_text(256, 'a');
+    CT_String co_full("x");
+    std::memcpy(static_cast<char *>(co_full), co_text.data(), 256); // the room plus one byte holds its terminator
+    EXPECT_EQ(0, co_full.b_NextElement());
+    EXPECT_EQ(0u, co_full.n_GetSize()); // the cursor stops on the extra byte
+    co_full.v_AddElement(CT_String("")); // nothing to add: no growth for the list's missing room
+    co_full.v_PutArray(nullptr);
+    ExpectRoom(co_full, co_text, 256);
+    co_full.v_PutArray(co_full); // its own list, read up to the extra byte
+    ExpectRoom(co_full, co_text + '\0' + co_text, 769); // grown to step past the terminator, then for the element
+    EXPECT_EQ(2u, co_full.n_GetNumberOfElement());
 }
 
 #if defined(_WIN32)
