@@ -1,14 +1,15 @@
 #include "CT_Files.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <vector>
 
 #include "CT_Errors.h"
 #include "Module.h"
 #include "PatternMatcher.h"
+#include "StringGrowth.h"
 
 static_assert(sizeof(wchar_t) == 2, "text units in files are 16 bits, as wchar_t on Windows");
 
@@ -58,28 +59,56 @@ std::vector<wchar_t> co_Widen(CT_String const &co_text)
     return co_Widen(co_text, co_text.n_GetStringSize());
 }
 
-// The narrow form of zero-terminated units, zero-terminated. A unit the
-// current locale has no character for becomes c_Unconvertible.
-std::vector<char> co_Narrow(wchar_t const *p_units, unsigned int n_units)
+// The narrow form of one unit in the current locale, c_Unconvertible where
+// it has none; returns its byte count.
+int n_NarrowUnit(wchar_t c_unit, char (&ac_char)[MB_LEN_MAX])
 {
-    std::vector<char> co_text(static_cast<size_t>(n_units) * MB_CUR_MAX + 1, 0);
-    size_t const n_bytes = wcstombs(co_text.data(), p_units, co_text.size() - 1);
+    int const n_used = wctomb(ac_char, c_unit);
+    if (n_used > 0)
+        return n_used;
+    ac_char[0] = c_Unconvertible;
+    return 1;
+}
+
+// Bytes of the narrow form of zero-terminated units.
+unsigned int n_NarrowSize(wchar_t const *p_units)
+{
+    size_t const n_bytes = wcstombs(0, p_units, 0);
     if (n_bytes != static_cast<size_t>(-1))
-        return co_text;
-    std::fill(co_text.begin(), co_text.end(), 0);
-    size_t n_at = 0;
+        return static_cast<unsigned int>(n_bytes);
+    unsigned int n_size = 0;
     wctomb(0, 0);
-    for (unsigned int n_unit = 0; n_unit < n_units && p_units[n_unit] != 0; ++n_unit)
+    for (char ac_char[MB_LEN_MAX]; *p_units != 0; ++p_units)
+        n_size += n_NarrowUnit(*p_units, ac_char);
+    return n_size;
+}
+
+// Writes the narrow form of zero-terminated units and a terminator into the
+// n_size + 1 bytes at p_text, n_size being their n_NarrowSize().
+void v_Narrow(wchar_t const *p_units, char *p_text, unsigned int n_size)
+{
+    if (wcstombs(p_text, p_units, n_size + 1) != static_cast<size_t>(-1))
+        return;
+    // The failed call may have written a part: all of it is written again.
+    wctomb(0, 0);
+    for (char ac_char[MB_LEN_MAX]; *p_units != 0; ++p_units)
     {
-        char ac_char[MB_LEN_MAX];
-        int const n_used = wctomb(ac_char, p_units[n_unit]);
-        if (n_used <= 0)
-            co_text[n_at++] = c_Unconvertible;
-        else
-            for (int n_byte = 0; n_byte < n_used; ++n_byte)
-                co_text[n_at++] = ac_char[n_byte];
+        int const n_used = n_NarrowUnit(*p_units, ac_char);
+        std::memcpy(p_text, ac_char, n_used);
+        p_text += n_used;
     }
-    return co_text;
+    *p_text = 0;
+}
+
+// The room a string built from a text of that many bytes gets: what an
+// assignment of such a string asks of the string it is assigned to.
+unsigned int n_RoomOfText(unsigned int n_size)
+{
+    if (n_size < kn_MinCapacity)
+        return kn_MinCapacity;
+    if (n_size > UINT_MAX - kn_Spare - 1)
+        throw std::bad_alloc();
+    return n_size + kn_Spare;
 }
 
 unsigned char const *p_Bytes(std::vector<wchar_t> const &co_units)
@@ -492,21 +521,29 @@ void CT_Files::v_MoveUntil(CT_String const &co_delimiter)
 unsigned int CT_Files::n_CountUntil(CT_String const &co_delimiter)
 {
     std::vector<wchar_t> const co_pattern = co_Widen(co_delimiter);
-    return n_CountBefore(p_Bytes(co_pattern), n_ByteCount(co_pattern));
+    unsigned long long n_after = 0;
+    return n_CountBefore(p_Bytes(co_pattern), n_ByteCount(co_pattern), n_after);
 }
 
+// One scan finds the delimiter; the line is then read and the position set
+// past the delimiter without scanning it again.
 void CT_Files::v_ReadUntil(CT_String &co_text, CT_String const &co_delimiter)
 {
     // The pattern first: the delimiter may be the very string filled below.
     std::vector<wchar_t> const co_pattern = co_Widen(co_delimiter);
-    unsigned int const n_before = n_CountBefore(p_Bytes(co_pattern), n_ByteCount(co_pattern));
+    unsigned long long n_after = 0;
+    unsigned int const n_before = n_CountBefore(p_Bytes(co_pattern), n_ByteCount(co_pattern), n_after);
     // Zero units behind the bytes end the text, also after an odd byte count.
     std::vector<wchar_t> co_units(n_before / 2 + 2, 0);
     v_Read(reinterpret_cast<char *>(co_units.data()), n_before);
-    std::vector<char> const co_narrow = co_Narrow(co_units.data(), static_cast<unsigned int>(co_units.size()));
+    unsigned int const n_size = n_NarrowSize(co_units.data());
+    // The room as sizing it for the bytes, then assigning a string of the
+    // text, leaves it; the text is then written straight into it.
     co_text.v_SetSize(n_before);
-    co_text = CT_String(co_narrow.data());
-    v_ScanPast(p_Bytes(co_pattern), n_ByteCount(co_pattern));
+    co_text.v_SetSize(n_RoomOfText(n_size));
+    v_Narrow(co_units.data(), co_text, n_size);
+    if (!b_SetPosition(n_after))
+        CT_Errors::v_ThrowError(e_FileRead, co_path);
 }
 
 // Reads on to just past the first place where the pattern ends. At the end
@@ -522,14 +559,16 @@ void CT_Files::v_ScanPast(unsigned char const *p_pattern, unsigned int n_length)
     }
 }
 
-unsigned int CT_Files::n_CountBefore(unsigned char const *p_pattern, unsigned int n_length)
+// The position stays; n_after gets the position just past the occurrence.
+unsigned int CT_Files::n_CountBefore(unsigned char const *p_pattern, unsigned int n_length,
+                                     unsigned long long &n_after)
 {
     unsigned long long const n_start = n_GetPosition();
     v_ScanPast(p_pattern, n_length);
-    unsigned long long const n_end = n_GetPosition();
+    n_after = n_GetPosition();
     if (!b_SetPosition(n_start))
         CT_Errors::v_ThrowError(e_FileRead, co_path);
-    return static_cast<unsigned int>(n_end - n_start) - n_length;
+    return static_cast<unsigned int>(n_after - n_start) - n_length;
 }
 
 // Reads the next block at the platform's file pointer, which stands at the

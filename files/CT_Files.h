@@ -281,7 +281,7 @@ private:
     int b_MakeBackup();
     void v_RestoreBackup();
     void v_ScanPast(unsigned char const *p_pattern, unsigned int n_length);
-    unsigned int n_CountBefore(unsigned char const *p_pattern, unsigned int n_length);
+    unsigned int n_CountBefore(unsigned char const *p_pattern, unsigned int n_length, unsigned long long &n_after);
     void v_FillBlock();
     int b_DropBlock();
     unsigned long long n_GetPosition();
