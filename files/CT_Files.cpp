@@ -572,16 +572,17 @@ unsigned int CT_Files::n_CountBefore(unsigned char const *p_pattern, unsigned in
 }
 
 // Reads the next block at the platform's file pointer, which stands at the
-// position since the block before it is used up.
+// position since the block before it is used up. Where that block ends is
+// known, so only without one is the platform asked.
 void CT_Files::v_FillBlock()
 {
+    unsigned long long n_start = n_blockstart + n_blocklength;
+    if (n_blocklength == 0 && !b_MovePointer(h_file, 0, FILE_CURRENT, n_start))
+        CT_Errors::v_ThrowError(e_FileRead, co_path);
     n_blocklength = 0;
     n_blockcursor = 0;
     if (!p_block)
         p_block.reset(new unsigned char[n_ReadAheadBytes]);
-    unsigned long long n_start = 0;
-    if (!b_MovePointer(h_file, 0, FILE_CURRENT, n_start))
-        CT_Errors::v_ThrowError(e_FileRead, co_path);
     DWORD n_done = 0;
     BOOL const b_done = ReadFile(h_file, p_block.get(), n_ReadAheadBytes, &n_done, NULL);
     if (!b_done || n_done == 0)
