@@ -83,11 +83,11 @@ unsigned int n_NarrowSize(wchar_t const *p_units)
     return n_size;
 }
 
-// Writes the narrow form of zero-terminated units and a terminator into the
-// n_size + 1 bytes at p_text, n_size being their n_NarrowSize().
-void v_Narrow(wchar_t const *p_units, char *p_text, unsigned int n_size)
+// Writes the narrow form of zero-terminated units and its terminator into
+// the n_room bytes at p_text, which hold them.
+void v_Narrow(wchar_t const *p_units, char *p_text, unsigned int n_room)
 {
-    if (wcstombs(p_text, p_units, n_size + 1) != static_cast<size_t>(-1))
+    if (wcstombs(p_text, p_units, n_room) != static_cast<size_t>(-1))
         return;
     // The failed call may have written a part: all of it is written again.
     wctomb(0, 0);
@@ -100,8 +100,15 @@ void v_Narrow(wchar_t const *p_units, char *p_text, unsigned int n_size)
     *p_text = 0;
 }
 
-// The room a string built from a text of that many bytes gets: what an
-// assignment of such a string asks of the string it is assigned to.
+// 1 when assigning a string built from a text of that many bytes leaves
+// this room in place: the room such a string gets is smaller.
+int b_AssignsInPlace(unsigned long long n_size, unsigned int n_room)
+{
+    unsigned long long const n_needed = n_size < kn_MinCapacity ? kn_MinCapacity : n_size + kn_Spare;
+    return n_needed < n_room ? 1 : 0;
+}
+
+// The room a string built from a text of that many bytes gets.
 unsigned int n_RoomOfText(unsigned int n_size)
 {
     if (n_size < kn_MinCapacity)
@@ -109,6 +116,17 @@ unsigned int n_RoomOfText(unsigned int n_size)
     if (n_size > UINT_MAX - kn_Spare - 1)
         throw std::bad_alloc();
     return n_size + kn_Spare;
+}
+
+// Gives the text string, just sized for the units' bytes, the room that
+// assigning it a string of their narrow form leaves. That form has at most
+// MB_CUR_MAX bytes a unit: when even that many would be assigned in place,
+// the emptied room stays and the units need not be counted.
+void v_SizeForNarrow(CT_String &co_text, std::vector<wchar_t> const &co_units)
+{
+    unsigned long long const n_most = static_cast<unsigned long long>(co_units.size()) * MB_CUR_MAX;
+    if (!b_AssignsInPlace(n_most, co_text.n_GetSize()))
+        co_text.v_SetSize(n_RoomOfText(n_NarrowSize(co_units.data())));
 }
 
 unsigned char const *p_Bytes(std::vector<wchar_t> const &co_units)
@@ -536,12 +554,11 @@ void CT_Files::v_ReadUntil(CT_String &co_text, CT_String const &co_delimiter)
     // Zero units behind the bytes end the text, also after an odd byte count.
     std::vector<wchar_t> co_units(n_before / 2 + 2, 0);
     v_Read(reinterpret_cast<char *>(co_units.data()), n_before);
-    unsigned int const n_size = n_NarrowSize(co_units.data());
     // The room as sizing it for the bytes, then assigning a string of the
     // text, leaves it; the text is then written straight into it.
     co_text.v_SetSize(n_before);
-    co_text.v_SetSize(n_RoomOfText(n_size));
-    v_Narrow(co_units.data(), co_text, n_size);
+    v_SizeForNarrow(co_text, co_units);
+    v_Narrow(co_units.data(), co_text, co_text.n_GetSize());
     if (!b_SetPosition(n_after))
         CT_Errors::v_ThrowError(e_FileRead, co_path);
 }
