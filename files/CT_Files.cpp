@@ -22,6 +22,12 @@ unsigned int const n_TempPathRoom = 32000;
 // so one ReadFile serves many scans; each call costs more than copying a
 // block this size, and the block stays small beside the object's other room.
 unsigned int const n_ReadAheadBytes = 4096;
+// A scan that runs past its block keeps the bytes it passed in the next one,
+// up to this many, so that the count of a line that crosses two blocks is
+// set back, and the line read, without a platform call.
+unsigned int const n_MostKeptBytes = n_ReadAheadBytes / 2;
+// What a scan that needs none of the bytes it passes asks to keep.
+unsigned long long const n_KeepNothing = ~0ull;
 // What a unit with no narrow form in the current locale reads back as.
 char const c_Unconvertible = '?';
 
@@ -533,7 +539,7 @@ void CT_Files::v_ReadUnicode(unsigned short *p_buffer, unsigned int n_bytes)
 void CT_Files::v_MoveUntil(CT_String const &co_delimiter)
 {
     std::vector<wchar_t> const co_pattern = co_Widen(co_delimiter);
-    v_ScanPast(p_Bytes(co_pattern), n_ByteCount(co_pattern));
+    v_ScanPast(p_Bytes(co_pattern), n_ByteCount(co_pattern), n_KeepNothing);
 }
 
 unsigned int CT_Files::n_CountUntil(CT_String const &co_delimiter)
@@ -563,15 +569,16 @@ void CT_Files::v_ReadUntil(CT_String &co_text, CT_String const &co_delimiter)
         CT_Errors::v_ThrowError(e_FileRead, co_path);
 }
 
-// Reads on to just past the first place where the pattern ends. At the end
-// of the file code 19 is raised with the position there.
-void CT_Files::v_ScanPast(unsigned char const *p_pattern, unsigned int n_length)
+// Reads on to just past the first place where the pattern ends; the bytes
+// from n_keep on stay in the read-ahead where they fit. At the end of the
+// file code 19 is raised with the position there.
+void CT_Files::v_ScanPast(unsigned char const *p_pattern, unsigned int n_length, unsigned long long n_keep)
 {
     CT_PatternMatcher co_scan(p_pattern, n_length);
     while (!co_scan.b_Found())
     {
         if (n_blockcursor == n_blocklength)
-            v_FillBlock();
+            v_FillBlock(n_keep);
         n_blockcursor += co_scan.n_Feed(p_block.get() + n_blockcursor, n_blocklength - n_blockcursor);
     }
 }
@@ -581,7 +588,7 @@ unsigned int CT_Files::n_CountBefore(unsigned char const *p_pattern, unsigned in
                                      unsigned long long &n_after)
 {
     unsigned long long const n_start = n_GetPosition();
-    v_ScanPast(p_pattern, n_length);
+    v_ScanPast(p_pattern, n_length, n_start);
     n_after = n_GetPosition();
     if (!b_SetPosition(n_start))
         CT_Errors::v_ThrowError(e_FileRead, co_path);
@@ -590,22 +597,40 @@ unsigned int CT_Files::n_CountBefore(unsigned char const *p_pattern, unsigned in
 
 // Reads the next block at the platform's file pointer, which stands at the
 // position since the block before it is used up. Where that block ends is
-// known, so only without one is the platform asked.
-void CT_Files::v_FillBlock()
+// known, so only without one is the platform asked. The used-up block's
+// bytes from n_keep on come first in the new one, when they are few enough.
+void CT_Files::v_FillBlock(unsigned long long n_keep)
 {
-    unsigned long long n_start = n_blockstart + n_blocklength;
-    if (n_blocklength == 0 && !b_MovePointer(h_file, 0, FILE_CURRENT, n_start))
+    unsigned long long n_end = n_blockstart + n_blocklength;
+    if (n_blocklength == 0 && !b_MovePointer(h_file, 0, FILE_CURRENT, n_end))
         CT_Errors::v_ThrowError(e_FileRead, co_path);
+    unsigned int const n_kept = n_KeepFrom(n_keep);
     n_blocklength = 0;
     n_blockcursor = 0;
     if (!p_block)
         p_block.reset(new unsigned char[n_ReadAheadBytes]);
     DWORD n_done = 0;
-    BOOL const b_done = ReadFile(h_file, p_block.get(), n_ReadAheadBytes, &n_done, NULL);
+    BOOL const b_done = ReadFile(h_file, p_block.get() + n_kept, n_ReadAheadBytes - n_kept, &n_done, NULL);
     if (!b_done || n_done == 0)
         CT_Errors::v_ThrowError(e_FileRead, co_path);
-    n_blockstart = n_start;
-    n_blocklength = n_done;
+    n_blockstart = n_end - n_kept;
+    n_blocklength = n_kept + n_done;
+    n_blockcursor = n_kept;
+}
+
+// Moves the block's bytes from n_keep to its end to its front and gives how
+// many; none when the block does not hold that position past its start, or
+// more than n_MostKeptBytes would be kept.
+unsigned int CT_Files::n_KeepFrom(unsigned long long n_keep)
+{
+    if (n_blocklength == 0 || n_keep <= n_blockstart || n_keep - n_blockstart >= n_blocklength)
+        return 0;
+    unsigned int const n_offset = static_cast<unsigned int>(n_keep - n_blockstart);
+    unsigned int const n_kept = n_blocklength - n_offset;
+    if (n_kept > n_MostKeptBytes)
+        return 0;
+    std::memmove(p_block.get(), p_block.get() + n_offset, n_kept);
+    return n_kept;
 }
 
 // Gives up the read-ahead: the platform's file pointer goes back to the
