@@ -252,7 +252,7 @@ TEST(FilesTest, ReadLinesGetTheirTextRoomAndPositionWhateverTheirUnits)
         {"empty line", "C", {}, 256, "", 512},
         {"600 bytes", "C", test::Utf16Bytes(std::string(300, 'L')), 256, std::string(300, 'L'), 856},
         {"unit with no narrow form", "C", {0x00, 0x4E, 'a', 0}, 256, "?a", 512},
-        {"unit with no narrow form, room 256", "C", {'a', 0, 0x00, 0x4E}, 0, "a?", 512},
+        {"unit with no narrow form in code page 1252, room 256", ".1252", {'a', 0, 0x00, 0x4E}, 0, "a?", 512},
         {"odd last byte", "C", {'a', 0, 'b'}, 256, "ab", 512},
         {"zero unit", "C", {'a', 0, 0, 0, 'b', 0}, 256, "a", 512},
         {"double-byte character", ".932", hiragana_a, 256, "\x82\xA0", 512},
