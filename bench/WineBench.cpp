@@ -238,14 +238,22 @@ void v_BenchMid(CT_Targets &co_targets)
 }
 } // namespace
 
-int main()
+// With arguments, only the cases named: log, read, mid.
+int main(int argc, char **argv)
 {
+    std::vector<std::string> const co_only(argv + 1, argv + argc);
+    auto const b_Runs = [&](char const *p_name) {
+        return co_only.empty() || std::find(co_only.begin(), co_only.end(), p_name) != co_only.end();
+    };
     CT_Targets co_targets;
     try
     {
-        v_BenchLog(co_targets);
-        v_BenchRead(co_targets);
-        v_BenchMid(co_targets);
+        if (b_Runs("log"))
+            v_BenchLog(co_targets);
+        if (b_Runs("read"))
+            v_BenchRead(co_targets);
+        if (b_Runs("mid"))
+            v_BenchMid(co_targets);
     }
     catch (et_ErrorCode e_code)
     {

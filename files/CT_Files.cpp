@@ -1,14 +1,15 @@
 #include "CT_Files.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <vector>
 
 #include "CT_Errors.h"
 #include "Module.h"
 #include "PatternMatcher.h"
+#include "StringGrowth.h"
 
 static_assert(sizeof(wchar_t) == 2, "text units in files are 16 bits, as wchar_t on Windows");
 
@@ -21,6 +22,12 @@ unsigned int const n_TempPathRoom = 32000;
 // so one ReadFile serves many scans; each call costs more than copying a
 // block this size, and the block stays small beside the object's other room.
 unsigned int const n_ReadAheadBytes = 4096;
+// A scan that runs past its block keeps the bytes it passed in the next one,
+// up to this many, so that the count of a line that crosses two blocks is
+// set back, and the line read, without a platform call.
+unsigned int const n_MostKeptBytes = n_ReadAheadBytes / 2;
+// What a scan that needs none of the bytes it passes asks to keep.
+unsigned long long const n_KeepNothing = ~0ull;
 // What a unit with no narrow form in the current locale reads back as.
 char const c_Unconvertible = '?';
 
@@ -58,28 +65,74 @@ std::vector<wchar_t> co_Widen(CT_String const &co_text)
     return co_Widen(co_text, co_text.n_GetStringSize());
 }
 
-// The narrow form of zero-terminated units, zero-terminated. A unit the
-// current locale has no character for becomes c_Unconvertible.
-std::vector<char> co_Narrow(wchar_t const *p_units, unsigned int n_units)
+// The narrow form of one unit in the current locale, c_Unconvertible where
+// it has none; returns its byte count.
+int n_NarrowUnit(wchar_t c_unit, char (&ac_char)[MB_LEN_MAX])
 {
-    std::vector<char> co_text(static_cast<size_t>(n_units) * MB_CUR_MAX + 1, 0);
-    size_t const n_bytes = wcstombs(co_text.data(), p_units, co_text.size() - 1);
+    int const n_used = wctomb(ac_char, c_unit);
+    if (n_used > 0)
+        return n_used;
+    ac_char[0] = c_Unconvertible;
+    return 1;
+}
+
+// Bytes of the narrow form of zero-terminated units.
+unsigned int n_NarrowSize(wchar_t const *p_units)
+{
+    size_t const n_bytes = wcstombs(0, p_units, 0);
     if (n_bytes != static_cast<size_t>(-1))
-        return co_text;
-    std::fill(co_text.begin(), co_text.end(), 0);
-    size_t n_at = 0;
+        return static_cast<unsigned int>(n_bytes);
+    unsigned int n_size = 0;
     wctomb(0, 0);
-    for (unsigned int n_unit = 0; n_unit < n_units && p_units[n_unit] != 0; ++n_unit)
+    for (char ac_char[MB_LEN_MAX]; *p_units != 0; ++p_units)
+        n_size += n_NarrowUnit(*p_units, ac_char);
+    return n_size;
+}
+
+// Writes the narrow form of zero-terminated units and its terminator into
+// the n_room bytes at p_text, which hold them.
+void v_Narrow(wchar_t const *p_units, char *p_text, unsigned int n_room)
+{
+    if (wcstombs(p_text, p_units, n_room) != static_cast<size_t>(-1))
+        return;
+    // The failed call may have written a part: all of it is written again.
+    wctomb(0, 0);
+    for (char ac_char[MB_LEN_MAX]; *p_units != 0; ++p_units)
     {
-        char ac_char[MB_LEN_MAX];
-        int const n_used = wctomb(ac_char, p_units[n_unit]);
-        if (n_used <= 0)
-            co_text[n_at++] = c_Unconvertible;
-        else
-            for (int n_byte = 0; n_byte < n_used; ++n_byte)
-                co_text[n_at++] = ac_char[n_byte];
+        int const n_used = n_NarrowUnit(*p_units, ac_char);
+        std::memcpy(p_text, ac_char, n_used);
+        p_text += n_used;
     }
-    return co_text;
+    *p_text = 0;
+}
+
+// 1 when assigning a string built from a text of that many bytes leaves
+// this room in place: the room such a string gets is smaller.
+int b_AssignsInPlace(unsigned long long n_size, unsigned int n_room)
+{
+    unsigned long long const n_needed = n_size < kn_MinCapacity ? kn_MinCapacity : n_size + kn_Spare;
+    return n_needed < n_room ? 1 : 0;
+}
+
+// The room a string built from a text of that many bytes gets.
+unsigned int n_RoomOfText(unsigned int n_size)
+{
+    if (n_size < kn_MinCapacity)
+        return kn_MinCapacity;
+    if (n_size > UINT_MAX - kn_Spare - 1)
+        throw std::bad_alloc();
+    return n_size + kn_Spare;
+}
+
+// Gives the text string, just sized for the units' bytes, the room that
+// assigning it a string of their narrow form leaves. That form has at most
+// MB_CUR_MAX bytes a unit: when even that many would be assigned in place,
+// the emptied room stays and the units need not be counted.
+void v_SizeForNarrow(CT_String &co_text, std::vector<wchar_t> const &co_units)
+{
+    unsigned long long const n_most = static_cast<unsigned long long>(co_units.size()) * MB_CUR_MAX;
+    if (!b_AssignsInPlace(n_most, co_text.n_GetSize()))
+        co_text.v_SetSize(n_RoomOfText(n_NarrowSize(co_units.data())));
 }
 
 unsigned char const *p_Bytes(std::vector<wchar_t> const &co_units)
@@ -486,69 +539,98 @@ void CT_Files::v_ReadUnicode(unsigned short *p_buffer, unsigned int n_bytes)
 void CT_Files::v_MoveUntil(CT_String const &co_delimiter)
 {
     std::vector<wchar_t> const co_pattern = co_Widen(co_delimiter);
-    v_ScanPast(p_Bytes(co_pattern), n_ByteCount(co_pattern));
+    v_ScanPast(p_Bytes(co_pattern), n_ByteCount(co_pattern), n_KeepNothing);
 }
 
 unsigned int CT_Files::n_CountUntil(CT_String const &co_delimiter)
 {
     std::vector<wchar_t> const co_pattern = co_Widen(co_delimiter);
-    return n_CountBefore(p_Bytes(co_pattern), n_ByteCount(co_pattern));
+    unsigned long long n_after = 0;
+    return n_CountBefore(p_Bytes(co_pattern), n_ByteCount(co_pattern), n_after);
 }
 
+// One scan finds the delimiter; the line is then read and the position set
+// past the delimiter without scanning it again.
 void CT_Files::v_ReadUntil(CT_String &co_text, CT_String const &co_delimiter)
 {
     // The pattern first: the delimiter may be the very string filled below.
     std::vector<wchar_t> const co_pattern = co_Widen(co_delimiter);
-    unsigned int const n_before = n_CountBefore(p_Bytes(co_pattern), n_ByteCount(co_pattern));
+    unsigned long long n_after = 0;
+    unsigned int const n_before = n_CountBefore(p_Bytes(co_pattern), n_ByteCount(co_pattern), n_after);
     // Zero units behind the bytes end the text, also after an odd byte count.
     std::vector<wchar_t> co_units(n_before / 2 + 2, 0);
     v_Read(reinterpret_cast<char *>(co_units.data()), n_before);
-    std::vector<char> const co_narrow = co_Narrow(co_units.data(), static_cast<unsigned int>(co_units.size()));
+    // The room as sizing it for the bytes, then assigning a string of the
+    // text, leaves it; the text is then written straight into it.
     co_text.v_SetSize(n_before);
-    co_text = CT_String(co_narrow.data());
-    v_ScanPast(p_Bytes(co_pattern), n_ByteCount(co_pattern));
+    v_SizeForNarrow(co_text, co_units);
+    v_Narrow(co_units.data(), co_text, co_text.n_GetSize());
+    if (!b_SetPosition(n_after))
+        CT_Errors::v_ThrowError(e_FileRead, co_path);
 }
 
-// Reads on to just past the first place where the pattern ends. At the end
-// of the file code 19 is raised with the position there.
-void CT_Files::v_ScanPast(unsigned char const *p_pattern, unsigned int n_length)
+// Reads on to just past the first place where the pattern ends; the bytes
+// from n_keep on stay in the read-ahead where they fit. At the end of the
+// file code 19 is raised with the position there.
+void CT_Files::v_ScanPast(unsigned char const *p_pattern, unsigned int n_length, unsigned long long n_keep)
 {
     CT_PatternMatcher co_scan(p_pattern, n_length);
     while (!co_scan.b_Found())
     {
         if (n_blockcursor == n_blocklength)
-            v_FillBlock();
+            v_FillBlock(n_keep);
         n_blockcursor += co_scan.n_Feed(p_block.get() + n_blockcursor, n_blocklength - n_blockcursor);
     }
 }
 
-unsigned int CT_Files::n_CountBefore(unsigned char const *p_pattern, unsigned int n_length)
+// The position stays; n_after gets the position just past the occurrence.
+unsigned int CT_Files::n_CountBefore(unsigned char const *p_pattern, unsigned int n_length,
+                                     unsigned long long &n_after)
 {
     unsigned long long const n_start = n_GetPosition();
-    v_ScanPast(p_pattern, n_length);
-    unsigned long long const n_end = n_GetPosition();
+    v_ScanPast(p_pattern, n_length, n_start);
+    n_after = n_GetPosition();
     if (!b_SetPosition(n_start))
         CT_Errors::v_ThrowError(e_FileRead, co_path);
-    return static_cast<unsigned int>(n_end - n_start) - n_length;
+    return static_cast<unsigned int>(n_after - n_start) - n_length;
 }
 
 // Reads the next block at the platform's file pointer, which stands at the
-// position since the block before it is used up.
-void CT_Files::v_FillBlock()
+// position since the block before it is used up. Where that block ends is
+// known, so only without one is the platform asked. The used-up block's
+// bytes from n_keep on come first in the new one, when they are few enough.
+void CT_Files::v_FillBlock(unsigned long long n_keep)
 {
+    unsigned long long n_end = n_blockstart + n_blocklength;
+    if (n_blocklength == 0 && !b_MovePointer(h_file, 0, FILE_CURRENT, n_end))
+        CT_Errors::v_ThrowError(e_FileRead, co_path);
+    unsigned int const n_kept = n_KeepFrom(n_keep);
     n_blocklength = 0;
     n_blockcursor = 0;
     if (!p_block)
         p_block.reset(new unsigned char[n_ReadAheadBytes]);
-    unsigned long long n_start = 0;
-    if (!b_MovePointer(h_file, 0, FILE_CURRENT, n_start))
-        CT_Errors::v_ThrowError(e_FileRead, co_path);
     DWORD n_done = 0;
-    BOOL const b_done = ReadFile(h_file, p_block.get(), n_ReadAheadBytes, &n_done, NULL);
+    BOOL const b_done = ReadFile(h_file, p_block.get() + n_kept, n_ReadAheadBytes - n_kept, &n_done, NULL);
     if (!b_done || n_done == 0)
         CT_Errors::v_ThrowError(e_FileRead, co_path);
-    n_blockstart = n_start;
-    n_blocklength = n_done;
+    n_blockstart = n_end - n_kept;
+    n_blocklength = n_kept + n_done;
+    n_blockcursor = n_kept;
+}
+
+// Moves the block's bytes from n_keep to its end to its front and gives how
+// many; none when the block does not hold that position past its start, or
+// more than n_MostKeptBytes would be kept.
+unsigned int CT_Files::n_KeepFrom(unsigned long long n_keep)
+{
+    if (n_blocklength == 0 || n_keep <= n_blockstart || n_keep - n_blockstart >= n_blocklength)
+        return 0;
+    unsigned int const n_offset = static_cast<unsigned int>(n_keep - n_blockstart);
+    unsigned int const n_kept = n_blocklength - n_offset;
+    if (n_kept > n_MostKeptBytes)
+        return 0;
+    std::memmove(p_block.get(), p_block.get() + n_offset, n_kept);
+    return n_kept;
 }
 
 // Gives up the read-ahead: the platform's file pointer goes back to the

@@ -280,9 +280,10 @@ private:
     void v_CloseHandle();
     int b_MakeBackup();
     void v_RestoreBackup();
-    void v_ScanPast(unsigned char const *p_pattern, unsigned int n_length);
-    unsigned int n_CountBefore(unsigned char const *p_pattern, unsigned int n_length);
-    void v_FillBlock();
+    void v_ScanPast(unsigned char const *p_pattern, unsigned int n_length, unsigned long long n_keep);
+    unsigned int n_CountBefore(unsigned char const *p_pattern, unsigned int n_length, unsigned long long &n_after);
+    void v_FillBlock(unsigned long long n_keep);
+    unsigned int n_KeepFrom(unsigned long long n_keep);
     int b_DropBlock();
     unsigned long long n_GetPosition();
     int b_SetPosition(unsigned long long n_position);

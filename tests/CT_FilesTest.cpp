@@ -224,3 +224,63 @@ TEST(FilesTest, WrittenLinesThenRandomStepsMatchAByteByByteModel)
     co_file.v_Close();
     EXPECT_EQ(co_model, test::ReadBytes(path));
 }
+
+// One line of a file read into a string made with CT_String("none", request).
+struct ReadLineRow
+{
+    char const *name;
+    char const *locale;
+    Bytes line; // the bytes before "\r\n"
+    unsigned int request;
+    std::string text;
+    unsigned int room;
+};
+
+TEST(FilesTest, ReadLinesGetTheirTextRoomAndPositionWhateverTheirUnits)
+{
+    Bytes const hiragana_a = {0x42, 0x30}; // "\x82\xA0" in code page 932
+    Bytes double_bytes;
+    std::string double_text;
+    for (int n = 0; n < 150; ++n)
+    {
+        double_bytes.insert(double_bytes.end(), hiragana_a.begin(), hiragana_a.end());
+        double_text += "\x82\xA0";
+    }
+    // The room is sized for the line's bytes first, then assigned the text:
+    // a room of 256 taking a short text is asked for 256 and grows to 512.
+    ReadLineRow const rows[] = {
+        {"short line, room 256", "C", test::Utf16Bytes("abc"), 0, "abc", 512},
+        {"short line, room 512", "C", test::Utf16Bytes("abc"), 256, "abc", 512},
+        {"empty line", "C", {}, 256, "", 512},
+        {"600 bytes", "C", test::Utf16Bytes(std::string(300, 'L')), 256, std::string(300, 'L'), 856},
+        {"unit with no narrow form", "C", {0x00, 0x4E, 'a', 0}, 256, "?a", 512},
+        {"unit with no narrow form in code page 1252, room 256", ".1252", {'a', 0, 0x00, 0x4E}, 0, "a?", 512},
+        {"odd last byte", "C", {'a', 0, 'b'}, 256, "ab", 512},
+        {"zero unit", "C", {'a', 0, 0, 0, 'b', 0}, 256, "a", 512},
+        {"double-byte character", ".932", hiragana_a, 256, "\x82\xA0", 512},
+        {"double-byte characters", ".932", double_bytes, 256, double_text, 812},
+    };
+    test::ScratchFolder scratch;
+    std::string const path = scratch.File("lines.txt");
+    Bytes all;
+    for (ReadLineRow const &row : rows)
+    {
+        all.insert(all.end(), row.line.begin(), row.line.end());
+        all.insert(all.end(), {'\r', 0, '\n', 0});
+    }
+    test::WriteBytes(path, all);
+    CT_Files co_file;
+    co_file.v_Open(CT_String(path.c_str()), CT_Files::e_Read, 0);
+    unsigned int n_end = 0;
+    for (ReadLineRow const &row : rows)
+    {
+        ASSERT_TRUE(std::setlocale(LC_ALL, row.locale)) << row.name;
+        CT_String co_text("none", row.request);
+        co_file.v_ReadUntil(co_text, CT_String("\r\n"));
+        std::setlocale(LC_ALL, "C");
+        n_end += static_cast<unsigned int>(row.line.size()) + 4;
+        EXPECT_EQ(row.text, std::string(co_text)) << row.name;
+        EXPECT_EQ(row.room, co_text.n_GetSize()) << row.name;
+        EXPECT_EQ(n_end, co_file.n_GetSeek()) << row.name;
+    }
+}
