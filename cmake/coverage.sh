@@ -30,7 +30,7 @@ meets_gate() { # kind gate summary
 }
 
 echo "== Coverage build (64-bit, counters in the library only)"
-common_build build-cov x86_64 -DCOMMON_BUILD_TESTS=ON -DCOMMON_COVERAGE=ON
+common_build build-cov x86_64 -DCOMMON_BUILD_TESTS=ON -DCOMMON_BUILD_EXAMPLES=ON -DCOMMON_COVERAGE=ON
 find "$dir" -name '*.gcda' -delete
 
 trap 'common_wine_stop; common_xvfb_stop' EXIT
