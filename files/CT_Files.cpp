@@ -114,16 +114,6 @@ int b_AssignsInPlace(unsigned long long n_size, unsigned int n_room)
     return n_needed < n_room ? 1 : 0;
 }
 
-// The room a string built from a text of that many bytes gets.
-unsigned int n_RoomOfText(unsigned int n_size)
-{
-    if (n_size < kn_MinCapacity)
-        return kn_MinCapacity;
-    if (n_size > UINT_MAX - kn_Spare - 1)
-        throw std::bad_alloc();
-    return n_size + kn_Spare;
-}
-
 // Gives the text string, just sized for the units' bytes, the room that
 // assigning it a string of their narrow form leaves. That form has at most
 // MB_CUR_MAX bytes a unit: when even that many would be assigned in place,
@@ -132,7 +122,7 @@ void v_SizeForNarrow(CT_String &co_text, std::vector<wchar_t> const &co_units)
 {
     unsigned long long const n_most = static_cast<unsigned long long>(co_units.size()) * MB_CUR_MAX;
     if (!b_AssignsInPlace(n_most, co_text.n_GetSize()))
-        co_text.v_SetSize(n_RoomOfText(n_NarrowSize(co_units.data())));
+        co_text.v_SetSize(n_RoomFor(n_NarrowSize(co_units.data())));
 }
 
 unsigned char const *p_Bytes(std::vector<wchar_t> const &co_units)

@@ -24,16 +24,6 @@ unsigned int const kn_DefaultRequest = 256;
 /// Digits of the largest unsigned 32-bit number, 4294967295.
 unsigned int const kn_MaxDigits = 10;
 
-/// The capacity v_SetSize gives a string that must take the size.
-unsigned int n_RoomFor(unsigned int n_size)
-{
-    if (n_size < kn_MinCapacity)
-        return kn_MinCapacity;
-    // A wrapped capacity would be smaller than the size it must hold.
-    if (n_size > UINT_MAX - kn_Spare - 1)
-        throw std::bad_alloc();
-    return n_size + kn_Spare;
-}
 
 /// The capacity after b_ReSize(n_size) on a string of that capacity whose cursor is at the start.
 unsigned int n_GrownCapacity(unsigned int n_capacity, unsigned int n_size)

@@ -4,6 +4,7 @@
 #define STRING_GROWTH_H
 
 #include <climits>
+#include <new>
 
 /// An owned buffer never has less room than this, so that short texts can grow in place.
 unsigned int const kn_MinCapacity = 256;
@@ -12,5 +13,17 @@ unsigned int const kn_Spare = 256;
 /// The largest size b_ReSize takes for a cursor at the start: it adds twice
 /// the spare and a terminator's byte, all in 32 bits.
 unsigned int const kn_MaxReSize = UINT_MAX - 2 * kn_Spare - 1;
+
+/// The room a string that must take the size gets: what v_SetSize gives, and
+/// what a string built from a text of that many bytes has.
+inline unsigned int n_RoomFor(unsigned int n_size)
+{
+    if (n_size < kn_MinCapacity)
+        return kn_MinCapacity;
+    // A wrapped capacity would be smaller than the size it must hold.
+    if (n_size > UINT_MAX - kn_Spare - 1)
+        throw std::bad_alloc();
+    return n_size + kn_Spare;
+}
 
 #endif
