@@ -1,4 +1,4 @@
-// Fails, in turn, each file call or each allocation that Common.dll makes in
+// Fails, in turn, each system call or each allocation that Common.dll makes in
 // an operation: the Nth once, or the Nth and every one after it (a disk that
 // stays full), for N = 1, 2, ... until a run meets no failure. The calls are
 // routed through the DLL's import table, so the library runs unchanged.
@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <commdlg.h>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -25,9 +24,15 @@ namespace
 {
 typedef std::vector<unsigned char> Bytes;
 
-// System calls (files, strings, messages, conversions) fail; allocations fail; or writes take half the bytes and
+// System calls fail; allocations fail; or writes take half the bytes and
 // report success, as on a disk that fills up in the middle of a write.
-enum Kind { kFileCall, kAllocation, kShortWrite };
+enum Kind
+{
+    kSystemCall,
+    kAllocation,
+    kShortWrite
+};
+char const *const kKindNames[] = {"system calls", "allocations", "short writes"};
 struct Plan
 {
     Kind kind;
@@ -35,9 +40,9 @@ struct Plan
     bool persistent;
     long calls;
     long failed;
-};
-Plan plan = {kFileCall, 0, false, 0, 0};
+} plan = {kSystemCall, 0, false, 0, 0};
 bool armed = false;
+std::string journal; // the file calls that change the disk, in order
 
 bool Fails(Kind kind)
 {
@@ -49,59 +54,69 @@ bool Fails(Kind kind)
     return fail;
 }
 
-bool FileCallFails()
+bool CallFails()
 {
-    bool const fail = Fails(kFileCall);
+    bool const fail = Fails(kSystemCall);
     if (fail)
         SetLastError(ERROR_ACCESS_DENIED);
     return fail;
 }
 
+std::string NameOf(LPCSTR path) { return std::strrchr(path, '\\') ? std::strrchr(path, '\\') + 1 : path; }
+
 // Each stand-in calls the real function through this program's own imports.
 HANDLE WINAPI FakeCreateFileA(LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g)
 {
-    return FileCallFails() ? INVALID_HANDLE_VALUE : CreateFileA(a, b, c, d, e, f, g);
+    return CallFails() ? INVALID_HANDLE_VALUE : CreateFileA(a, b, c, d, e, f, g);
 }
 BOOL WINAPI FakeReadFile(HANDLE a, LPVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e)
 {
-    return !FileCallFails() && ReadFile(a, b, c, d, e);
+    return !CallFails() && ReadFile(a, b, c, d, e);
 }
 BOOL WINAPI FakeWriteFile(HANDLE a, LPCVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e)
 {
-    if (Fails(kShortWrite))
-        c /= 2;
-    return !FileCallFails() && WriteFile(a, b, c, d, e);
+    return !CallFails() && WriteFile(a, b, Fails(kShortWrite) ? c / 2 : c, d, e);
 }
 BOOL WINAPI FakeSetFilePointerEx(HANDLE a, LARGE_INTEGER b, PLARGE_INTEGER c, DWORD d)
 {
-    return !FileCallFails() && SetFilePointerEx(a, b, c, d);
+    return !CallFails() && SetFilePointerEx(a, b, c, d);
 }
 // A copy that fails has cut its target, as one stopped by a full disk has.
 BOOL WINAPI FakeCopyFileA(LPCSTR a, LPCSTR b, BOOL c)
 {
-    if (!FileCallFails())
+    journal += "copy " + NameOf(a) + " to " + NameOf(b) + "; ";
+    if (!CallFails())
         return CopyFileA(a, b, c);
     CloseHandle(CreateFileA(b, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     SetLastError(ERROR_DISK_FULL);
     return FALSE;
 }
-BOOL WINAPI FakeFlushFileBuffers(HANDLE a) { return !FileCallFails() && FlushFileBuffers(a); }
-BOOL WINAPI FakeDeleteFileA(LPCSTR a) { return !FileCallFails() && DeleteFileA(a); }
-BOOL WINAPI FakeMoveFileExA(LPCSTR a, LPCSTR b, DWORD c) { return !FileCallFails() && MoveFileExA(a, b, c); }
+BOOL WINAPI FakeFlushFileBuffers(HANDLE a)
+{
+    journal += "flush; ";
+    return !CallFails() && FlushFileBuffers(a);
+}
+BOOL WINAPI FakeDeleteFileA(LPCSTR a)
+{
+    journal += "delete " + NameOf(a) + "; ";
+    return !CallFails() && DeleteFileA(a);
+}
+BOOL WINAPI FakeMoveFileExA(LPCSTR a, LPCSTR b, DWORD c)
+{
+    journal += "move " + NameOf(a) + " to " + NameOf(b) + "; ";
+    return !CallFails() && MoveFileExA(a, b, c);
+}
 HANDLE WINAPI FakeFindFirstFileA(LPCSTR a, LPWIN32_FIND_DATAA b)
 {
-    return FileCallFails() ? INVALID_HANDLE_VALUE : FindFirstFileA(a, b);
+    return CallFails() ? INVALID_HANDLE_VALUE : FindFirstFileA(a, b);
 }
-DWORD WINAPI FakeGetFileAttributesA(LPCSTR a)
-{
-    return FileCallFails() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(a);
-}
-BOOL WINAPI FakeSetFileAttributesA(LPCSTR a, DWORD b) { return !FileCallFails() && SetFileAttributesA(a, b); }
-DWORD WINAPI FakeGetFileType(HANDLE a) { return FileCallFails() ? FILE_TYPE_UNKNOWN : GetFileType(a); }
-DWORD WINAPI FakeGetTempPathA(DWORD a, LPSTR b) { return FileCallFails() ? 0 : GetTempPathA(a, b); }
+DWORD WINAPI FakeGetFileAttributesA(LPCSTR a) { return CallFails() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(a); }
+BOOL WINAPI FakeSetFileAttributesA(LPCSTR a, DWORD b) { return !CallFails() && SetFileAttributesA(a, b); }
+DWORD WINAPI FakeGetFileType(HANDLE a) { return CallFails() ? FILE_TYPE_UNKNOWN : GetFileType(a); }
+DWORD WINAPI FakeGetTempPathA(DWORD a, LPSTR b) { return CallFails() ? 0 : GetTempPathA(a, b); }
 UINT WINAPI FakeGetTempFileNameA(LPCSTR a, LPCSTR b, UINT c, LPSTR d)
 {
-    return FileCallFails() ? 0 : GetTempFileNameA(a, b, c, d);
+    return CallFails() ? 0 : GetTempFileNameA(a, b, c, d);
 }
 // When set, the full form of every path, longer than the library's first
 // room (Windows allows that with long paths on); it grows by the step at
@@ -110,7 +125,7 @@ std::string long_path;
 size_t long_path_step = 0;
 DWORD WINAPI FakeGetFullPathNameA(LPCSTR a, DWORD b, LPSTR c, LPSTR *d)
 {
-    if (FileCallFails())
+    if (CallFails())
         return 0;
     if (long_path.empty())
         return GetFullPathNameA(a, b, c, d);
@@ -122,18 +137,15 @@ DWORD WINAPI FakeGetFullPathNameA(LPCSTR a, DWORD b, LPSTR c, LPSTR *d)
     *d = c + full.rfind('\\') + 1;
     return static_cast<DWORD>(full.size());
 }
-int WINAPI FakeLoadStringA(HINSTANCE a, UINT b, LPSTR c, int d) { return FileCallFails() ? 0 : LoadStringA(a, b, c, d); }
+int WINAPI FakeLoadStringA(HINSTANCE a, UINT b, LPSTR c, int d) { return CallFails() ? 0 : LoadStringA(a, b, c, d); }
 DWORD WINAPI FakeFormatMessageA(DWORD a, LPCVOID b, DWORD c, DWORD d, LPSTR e, DWORD f, va_list *g)
 {
-    return FileCallFails() ? 0 : FormatMessageA(a, b, c, d, e, f, g);
+    return CallFails() ? 0 : FormatMessageA(a, b, c, d, e, f, g);
 }
 // The runtime refuses a conversion, as it does for a byte sequence the
 // locale cannot read: the library then converts character by character.
-size_t FakeMbstowcs(wchar_t *a, char const *b, size_t c)
-{
-    return FileCallFails() ? static_cast<size_t>(-1) : mbstowcs(a, b, c);
-}
-int FakeMbtowc(wchar_t *a, char const *b, size_t c) { return FileCallFails() ? -1 : mbtowc(a, b, c); }
+size_t FakeMbstowcs(wchar_t *a, char const *b, size_t c) { return CallFails() ? size_t(-1) : mbstowcs(a, b, c); }
+int FakeMbtowc(wchar_t *a, char const *b, size_t c) { return CallFails() ? -1 : mbtowc(a, b, c); }
 // Message boxes are answered at once.
 int WINAPI FakeMessageBoxA(HWND, LPCSTR, LPCSTR, UINT) { return IDOK; }
 // The user picks two files of C:\dir; the dialog itself never shows.
@@ -142,43 +154,44 @@ BOOL WINAPI FakeGetOpenFileNameA(LPOPENFILENAMEA a)
     std::memcpy(a->lpstrFile, "C:\\dir\0a.txt\0b.txt\0", 20);
     return TRUE;
 }
-void *FakeNew(size_t size)
-{
-    if (Fails(kAllocation))
-        throw std::bad_alloc();
-    return ::operator new(size);
-}
-void *FakeNewArray(size_t size)
-{
-    if (Fails(kAllocation))
-        throw std::bad_alloc();
-    return ::operator new[](size);
-}
+void *FakeNew(size_t size) { return Fails(kAllocation) ? throw std::bad_alloc() : ::operator new(size); }
+void *FakeNewArray(size_t size) { return Fails(kAllocation) ? throw std::bad_alloc() : ::operator new[](size); }
 
 template <class Function> void *Fake(Function function) { return reinterpret_cast<void *>(function); }
 
 // operator new and new[] are routed by prefix: _Znwj and _Znaj on i686,
 // _Znwy and _Znay on x86_64.
 std::pair<char const *, void *> const kRoutes[] = {
-    {"CreateFileA", Fake(FakeCreateFileA)},   {"ReadFile", Fake(FakeReadFile)},
-    {"WriteFile", Fake(FakeWriteFile)},       {"SetFilePointerEx", Fake(FakeSetFilePointerEx)},
-    {"CopyFileA", Fake(FakeCopyFileA)},       {"FlushFileBuffers", Fake(FakeFlushFileBuffers)},
-    {"DeleteFileA", Fake(FakeDeleteFileA)},   {"MoveFileExA", Fake(FakeMoveFileExA)},
-    {"FindFirstFileA", Fake(FakeFindFirstFileA)}, {"GetFileAttributesA", Fake(FakeGetFileAttributesA)},
-    {"SetFileAttributesA", Fake(FakeSetFileAttributesA)}, {"GetFileType", Fake(FakeGetFileType)},
-    {"GetTempPathA", Fake(FakeGetTempPathA)}, {"GetTempFileNameA", Fake(FakeGetTempFileNameA)},
-    {"GetFullPathNameA", Fake(FakeGetFullPathNameA)}, {"LoadStringA", Fake(FakeLoadStringA)},
-    {"FormatMessageA", Fake(FakeFormatMessageA)}, {"GetOpenFileNameA", Fake(FakeGetOpenFileNameA)},
-    {"MessageBoxA", Fake(FakeMessageBoxA)},   {"mbstowcs", Fake(FakeMbstowcs)},
-    {"mbtowc", Fake(FakeMbtowc)},             {"_Znw", Fake(FakeNew)},
+    {"CreateFileA", Fake(FakeCreateFileA)},
+    {"ReadFile", Fake(FakeReadFile)},
+    {"WriteFile", Fake(FakeWriteFile)},
+    {"SetFilePointerEx", Fake(FakeSetFilePointerEx)},
+    {"CopyFileA", Fake(FakeCopyFileA)},
+    {"FlushFileBuffers", Fake(FakeFlushFileBuffers)},
+    {"DeleteFileA", Fake(FakeDeleteFileA)},
+    {"MoveFileExA", Fake(FakeMoveFileExA)},
+    {"FindFirstFileA", Fake(FakeFindFirstFileA)},
+    {"GetFileAttributesA", Fake(FakeGetFileAttributesA)},
+    {"SetFileAttributesA", Fake(FakeSetFileAttributesA)},
+    {"GetFileType", Fake(FakeGetFileType)},
+    {"GetTempPathA", Fake(FakeGetTempPathA)},
+    {"GetTempFileNameA", Fake(FakeGetTempFileNameA)},
+    {"GetFullPathNameA", Fake(FakeGetFullPathNameA)},
+    {"LoadStringA", Fake(FakeLoadStringA)},
+    {"FormatMessageA", Fake(FakeFormatMessageA)},
+    {"GetOpenFileNameA", Fake(FakeGetOpenFileNameA)},
+    {"MessageBoxA", Fake(FakeMessageBoxA)},
+    {"mbstowcs", Fake(FakeMbstowcs)},
+    {"mbtowc", Fake(FakeMbtowc)},
+    {"_Znw", Fake(FakeNew)},
     {"_Zna", Fake(FakeNewArray)},
 };
 
 void *FakeFor(char const *name)
 {
     for (auto const &route : kRoutes)
-        if (name == std::string(route.first) || (route.first[0] == '_' && std::strlen(name) == 5 &&
-                                                 std::strncmp(name, route.first, 4) == 0))
+        if (name == std::string(route.first) ||
+            (route.first[0] == '_' && std::strlen(name) == 5 && std::strncmp(name, route.first, 4) == 0))
             return route.second;
     return nullptr;
 }
@@ -211,15 +224,6 @@ int RouteImports()
     return routed;
 }
 
-// What one operation did: its outcome ("done", "code C parameter", "bad_alloc",
-// "recorded C parameter" for a failure that returned) and its result
-// ("reported" when a result value told of the failure).
-struct Run
-{
-    std::string outcome;
-    std::string result;
-};
-
 std::string Parameter() { return std::string(CT_Errors::co_GetLastParameter()); }
 
 // Runs the call; a raised code stops here, as in a caller that only looks
@@ -235,11 +239,20 @@ void Swallow(std::function<void()> const &call)
     }
 }
 
+// What one armed run did: "done", "code C PARAMETER" raised, "recorded C
+// PARAMETER" for a failure that returned normally, or "bad_alloc"; and the
+// operation's result ("reported" when a result value told of the failure).
+struct Run
+{
+    std::string outcome = "done";
+    std::string result;
+};
+
 Run Armed(std::function<std::string()> const &operation)
 {
     CT_Errors::v_ResetError();
     DWORD const handles = test::HandleCount();
-    Run run = {"done", ""};
+    Run run;
     armed = true;
     try
     {
@@ -268,8 +281,8 @@ Run Armed(std::function<std::string()> const &operation)
     return run;
 }
 
-// One scenario: it sets the disk up, runs armed, and checks the disk; the
-// outcomes it may have, with DOC for the document's path.
+// One operation under failures: it sets the disk up, runs armed, and checks
+// the disk; the outcomes it may have (a pattern, DOC for the document's path).
 struct Scenario
 {
     char const *name;
@@ -277,13 +290,13 @@ struct Scenario
     std::function<void(std::string const &doc)> prepare;
     std::function<std::string(std::string const &doc)> operation;
     std::function<void(std::string const &doc, Run const &run)> check;
+    std::string reference; // the result of a run without failures
 };
 
 // Every injection point of the kind, once and persistently. A run that
 // completes must give the result of a run without failures.
 void EveryPoint(Scenario const &scenario, Kind kind)
 {
-    static char const *const kKinds[] = {"system calls", "allocations", "short writes"};
     test::ScratchFolder folder;
     std::string const doc = folder.File("doc.txt");
     scenario.prepare(doc);
@@ -291,19 +304,19 @@ void EveryPoint(Scenario const &scenario, Kind kind)
     scenario.operation(doc); // first calls may open handles the platform keeps
     scenario.prepare(doc);
     std::string const reference = Armed([&] { return scenario.operation(doc); }).result;
+    EXPECT_EQ(scenario.reference, reference) << "without failures";
     for (bool persistent : {false, true})
     {
-        long point = 1;
-        for (;; ++point)
+        for (long point = 1;; ++point)
         {
             scenario.prepare(doc);
             plan = {kind, point, persistent, 0, 0};
+            int const failures = testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
             Run run = Armed([&] { return scenario.operation(doc); });
-            std::string const where = std::string(scenario.name) + ", " + kKinds[kind] + (persistent ? " from " : " at ") +
+            std::string const where = std::string(kKindNames[kind]) + (persistent ? " failing from " : " failing at ") +
                                       std::to_string(point) + ": " + run.outcome;
             for (size_t at; (at = run.outcome.find(doc)) != std::string::npos;)
                 run.outcome.replace(at, doc.size(), "DOC");
-            int const failures = testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
             EXPECT_TRUE(std::regex_match(run.outcome, std::regex(scenario.outcomes))) << where;
             if (run.outcome == "done" && run.result != "reported")
                 EXPECT_EQ(reference, run.result) << where;
@@ -314,13 +327,12 @@ void EveryPoint(Scenario const &scenario, Kind kind)
                 failures != testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count())
                 break;
         }
-        std::printf("%-28s %-12s %-10s %3ld points held\n", scenario.name, kKinds[kind],
-                    persistent ? "persistent" : "once", point - 1);
     }
 }
 
 Bytes const kOld(6000, 'o');
 std::string const kNew = std::string(3000, 'n');
+std::string const kNewLines = kNew + "\r\n" + kNew + "\r\n";
 
 void Nothing(std::string const &) {}
 
@@ -333,13 +345,20 @@ void WriteOld(std::string const &doc)
 }
 
 // The old content whole in the file or its backup, unless the operation
-// completed with the new content whole in the file.
+// completed with the new content whole in the file; a backup on disk whole.
 void OldOrNewWhole(std::string const &doc, Run const &run)
 {
-    bool const new_whole = run.outcome == "done" && Read(doc) == test::Utf16Bytes(kNew + "\r\n" + kNew + "\r\n");
-    EXPECT_TRUE(new_whole || Read(doc) == kOld || Read(doc + ".old") == kOld) << run.outcome;
-    // A later save keeps a backup it finds: one on disk must be whole.
+    bool const new_whole = run.outcome == "done" && Read(doc) == test::Utf16Bytes(kNewLines);
+    EXPECT_TRUE(new_whole || Read(doc) == kOld || Read(doc + ".old") == kOld) << "old content lost, " << run.outcome;
     EXPECT_TRUE(Read(doc + ".old") == kOld || !test::FileExists(doc + ".old")) << "a partial backup, " << run.outcome;
+}
+
+// The old content is written back, or stays whole in the backup.
+void RolledBack(std::string const &doc, Run const &run)
+{
+    EXPECT_TRUE(Read(doc) == kOld || Read(doc + ".old") == kOld) << "old content lost, " << run.outcome;
+    if (plan.failed == 0)
+        EXPECT_TRUE(Read(doc) == kOld && !test::FileExists(doc + ".old")) << "not rolled back";
 }
 
 std::string Save(std::string const &doc, bool careful)
@@ -358,52 +377,41 @@ std::string Save(std::string const &doc, bool careful)
             file.v_Cancel();
         throw;
     }
-    return "";
+    return "saved";
 }
 
-// The old content is written back, or stays whole in the backup.
-void RolledBack(std::string const &doc, Run const &run)
+// A caller that swallows failed writes, then commits or rolls back.
+std::string SaveSwallowingFailures(std::string const &doc, bool commit)
 {
-    EXPECT_TRUE(Read(doc) == kOld || Read(doc + ".old") == kOld) << run.outcome;
-    if (plan.failed == 0)
-        EXPECT_TRUE(Read(doc) == kOld && !test::FileExists(doc + ".old"));
+    CT_Files file;
+    file.v_Open(doc.c_str(), CT_Files::e_Write, 1);
+    Swallow([&] { file.v_Writeln(kNew.c_str()); });
+    Swallow([&] { file.v_Writeln(kNew.c_str()); });
+    commit ? file.v_Close() : file.v_Cancel();
+    return "ended";
 }
 
 std::string const kSaveOutcomes = "done|code 1[78] DOC|bad_alloc";
+std::string const kSwallowedOutcomes = "done|recorded 18 DOC|code 17 DOC|bad_alloc";
 
 Scenario const kScenarios[] = {
-    {"save, commit or roll back", kSaveOutcomes, WriteOld, [](std::string const &doc) { return Save(doc, true); },
-     OldOrNewWhole},
-    {"save, exception propagated", kSaveOutcomes, WriteOld, [](std::string const &doc) { return Save(doc, false); },
-     OldOrNewWhole},
-    {"save, then roll back", "done|recorded 18 DOC|code 17 DOC|bad_alloc", WriteOld,
-     [](std::string const &doc) {
-         CT_Files file;
-         file.v_Open(doc.c_str(), CT_Files::e_Write, 1);
-         Swallow([&] { file.v_Writeln(kNew.c_str()); });
-         file.v_Cancel();
-         return std::string();
-     },
-     RolledBack},
-    // A caller that swallows a failed write and commits all the same.
-    {"save, failure caught, then closed", "done|recorded 18 DOC|code 17 DOC|bad_alloc", WriteOld,
-     [](std::string const &doc) {
-         CT_Files file;
-         file.v_Open(doc.c_str(), CT_Files::e_Write, 1);
-         Swallow([&] { file.v_Writeln(kNew.c_str()); });
-         Swallow([&] { file.v_Writeln(kNew.c_str()); });
-         file.v_Close();
-         return std::string();
-     },
-     OldOrNewWhole},
+    {"ASaveThatCancelsOnFailureKeepsTheOldOrNewContent", kSaveOutcomes, WriteOld,
+     [](std::string const &doc) { return Save(doc, true); }, OldOrNewWhole, "saved"},
+    {"ASaveLeftToTheDestructorByAnExceptionKeepsTheBackup", kSaveOutcomes, WriteOld,
+     [](std::string const &doc) { return Save(doc, false); }, OldOrNewWhole, "saved"},
+    {"ARollBackRestoresTheOldContentOrKeepsTheBackup", kSwallowedOutcomes, WriteOld,
+     [](std::string const &doc) { return SaveSwallowingFailures(doc, false); }, RolledBack, "ended"},
+    {"ACommitAfterAFailedWriteKeepsTheBackup", kSwallowedOutcomes, WriteOld,
+     [](std::string const &doc) { return SaveSwallowingFailures(doc, true); }, OldOrNewWhole, "ended"},
     // An earlier save was cut short: its backup is the only whole copy.
-    {"save over a left backup", kSaveOutcomes,
+    {"ASaveOverALeftBackupKeepsThatBackupWhole", kSaveOutcomes,
      [](std::string const &doc) {
          test::WriteBytes(doc, Bytes(kOld.begin(), kOld.begin() + 100));
          test::WriteBytes(doc + ".old", kOld);
      },
-     [](std::string const &doc) { return Save(doc, false); }, OldOrNewWhole},
-    {"temporary file", "done|code 2 File::Open\\(\\)|code 1[78] .*\\\\vl[0-9A-Fa-f]+\\.tmp|bad_alloc", Nothing,
+     [](std::string const &doc) { return Save(doc, false); }, OldOrNewWhole, "saved"},
+    {"ATemporaryFileRaisesItsFailures", "done|code 2 File::Open\\(\\)|code 1[78] .*\\\\vl[0-9A-Fa-f]+\\.tmp|bad_alloc",
+     Nothing,
      [](std::string const &) {
          CT_Files file;
          file.v_Open();
@@ -413,20 +421,21 @@ Scenario const kScenarios[] = {
          file.v_Delete();
          return std::string(written.begin(), written.end());
      },
-     nullptr},
-    {"log saved over a log", "done|code 17 DOC|recorded 18 DOC|code 2 CT_String::v_Load|bad_alloc", WriteOld,
+     nullptr, std::string("t\0e\0m\0p\0o\0r\0a\0r\0y\0\r\0\n\0", 22)},
+    {"ALogSavedOverALogKeepsTheOldOrNewLog", "done|code 17 DOC|recorded 18 DOC|code 2 CT_String::v_Load|bad_alloc",
+     WriteOld,
      [](std::string const &doc) {
          CT_LogStream log;
          log << kNew.c_str() << log.cco_Eof() << kNew.c_str();
          log.v_SetName("run");
-         std::string const named = std::string(log.cco_GetName()) + " " + std::string(log.cco_GetFilter());
+         std::string const named = std::string(log.cco_GetName()) + " | " + std::string(log.cco_GetFilter());
          log.v_Save(doc.c_str());
          return named;
      },
-     OldOrNewWhole},
+     OldOrNewWhole, "run | Veltrane Log file (*.log)|*.log||"},
     // The first line spans two read-ahead blocks: counting it seeks back out
     // of the block. Reads and writes then start inside a block.
-    {"read, count, scan and write", "done|code 1[789] DOC|bad_alloc", Nothing,
+    {"ReadsScansAndWritesRaiseTheirFailures", "done|code 1[789] DOC|bad_alloc", Nothing,
      [](std::string const &doc) {
          CT_Files file;
          file.v_Open(doc.c_str(), CT_Files::et_OpenMode(CT_Files::e_Read | CT_Files::e_Write), 0);
@@ -441,24 +450,24 @@ Scenario const kScenarios[] = {
          file.v_ReadUnicode(&unit, 2);
          file.v_Write("!\0", 2);
          file.v_Seek(third);
-         file.n_CountUntil("d");
+         unsigned int const before_d = file.n_CountUntil("d");
          char rest[12] = {0};
-         file.v_Read(rest, sizeof rest);
+         file.v_Read(rest, sizeof rest); // 10 bytes are left
          unsigned int const end = file.n_GetSeek();
          if (third == INVALID_SET_FILE_POINTER || end == INVALID_SET_FILE_POINTER)
              return std::string("reported");
-         return std::to_string(std::string(first) == kNew) + " " + std::to_string(count) + " " +
-                std::to_string(third) + " " + static_cast<char>(unit) + " " + std::string(rest, rest + 10) + " " +
-                std::to_string(end);
+         return std::to_string(std::string(first) == kNew) + " " + std::to_string(count) + " " + std::to_string(third) +
+                " " + static_cast<char>(unit) + " " + std::to_string(before_d) + " " + std::string(rest, rest + 10) +
+                " " + std::to_string(end);
      },
-     nullptr},
-    {"resource strings and messages", "done|code 2 CT_String::v_Load|bad_alloc", Nothing,
+     nullptr, "1 12 6020 t 8 " + std::string("t\0!\0i\0r\0d\0", 10) + " 6030"},
+    {"MessagesFallBackAndKeepTheRecordWhenResourcesFail", "done|code 2 CT_String::v_Load|bad_alloc", Nothing,
      [](std::string const &doc) {
          Swallow([&] { CT_Errors::v_ThrowError(e_FileOpen, doc.c_str()); });
-         // By design the record stays as it was, also when the display fails.
+         // The record stays as it was, also when the display fails.
          Swallow([] { CT_Errors::v_DisplayError(e_FileRead, "shown"); });
-         EXPECT_TRUE(CT_Errors::set_GetLastError() == e_FileOpen && Parameter() == doc);
-         // A message that cannot be built falls back to the general one, by design.
+         EXPECT_TRUE(CT_Errors::set_GetLastError() == e_FileOpen && Parameter() == doc) << "record changed";
+         // A message that cannot be built falls back to the general one.
          std::string const opening(CT_Errors::cco_GetLastError());
          bool const whole = opening.find("opening the file\n \"" + doc + "\"") != std::string::npos ||
                             opening == "Error 17 (no message associated with)";
@@ -472,39 +481,66 @@ Scenario const kScenarios[] = {
          CT_Errors::v_DisplayError(); // shows, then resets
          return std::to_string(whole) + std::to_string(told) + " " + std::string(stamp.cco_Get());
      },
-     nullptr},
+     nullptr, "11 %month-07-%year at %hour:%min"},
+    {"AChosenFileListIsWholeOrNotBuilt", "done|code 2 CT_String::v_Load|bad_alloc", Nothing,
+     [](std::string const &) {
+         CT_String folder, names;
+         CT_FilesDialog::b_ChooseOpenMultipleFile(folder, names, "All|*.*||", nullptr);
+         std::string result(folder);
+         names.v_ResetArray();
+         do
+             result += "+" + std::string(names);
+         while (names.b_NextElement());
+         return result;
+     },
+     nullptr, "C:\\dir\\+a.txt+b.txt"},
 };
 
-Scenario const kDialogResult = {"dialog result", "done|bad_alloc", Nothing,
-                                [](std::string const &) {
-                                    CT_String folder, names;
-                                    CT_FilesDialog::b_ChooseOpenMultipleFile(folder, names, "All|*.*||", nullptr);
-                                    std::string result(folder);
-                                    for (names.v_ResetArray(); names.b_NextElement();)
-                                        result += "+" + std::string(names);
-                                    return result;
-                                },
-                                nullptr};
+void PrintTo(Scenario const &scenario, std::ostream *out) { *out << scenario.name; }
 
-TEST(FaultInjectionTest, EveryFailedCallLeavesDataWholeAndReportsItself)
+class CT_FailingSystem : public testing::TestWithParam<Scenario>
 {
-    ASSERT_EQ(sizeof kRoutes / sizeof *kRoutes, size_t(RouteImports())) << "a routed name is not imported";
-    for (Scenario const &scenario : kScenarios)
-        for (Kind kind : {kFileCall, kAllocation, kShortWrite})
-            EveryPoint(scenario, kind);
-    EveryPoint(kDialogResult, kAllocation);
+protected:
+    static void SetUpTestSuite() { ASSERT_EQ(sizeof kRoutes / sizeof *kRoutes, size_t(RouteImports())); }
+};
+
+std::string ScenarioName(testing::TestParamInfo<Scenario> const &info) { return info.param.name; }
+
+TEST_P(CT_FailingSystem, FailedSystemCallsLoseNoDataAndReportThemselves) { EveryPoint(GetParam(), kSystemCall); }
+TEST_P(CT_FailingSystem, FailedAllocationsLoseNoDataAndLeakNothing) { EveryPoint(GetParam(), kAllocation); }
+TEST_P(CT_FailingSystem, ShortWritesAreFailedWrites) { EveryPoint(GetParam(), kShortWrite); }
+INSTANTIATE_TEST_SUITE_P(, CT_FailingSystem, testing::ValuesIn(kScenarios), ScenarioName);
+
+TEST(CT_FilesDurability, EachStepIsOnDiskBeforeTheCopyThatMadeItRedundantGoes)
+{
+    ASSERT_EQ(sizeof kRoutes / sizeof *kRoutes, size_t(RouteImports()));
+    test::ScratchFolder folder;
+    std::string const doc = folder.File("doc.txt");
+    WriteOld(doc);
+    journal.clear();
+    CT_Files file;
+    file.v_Open(doc.c_str(), CT_Files::e_Write, 1);
+    EXPECT_EQ("copy doc.txt to doc.txt.old.tmp; flush; move doc.txt.old.tmp to doc.txt.old; ", journal) << "backup";
+    journal.clear();
+    file.v_Writeln("new");
+    file.v_Close();
+    EXPECT_EQ("flush; delete doc.txt.old; ", journal) << "commit";
+    file.v_Open(doc.c_str(), CT_Files::e_Write, 1);
+    journal.clear();
+    file.v_Cancel();
+    EXPECT_EQ("copy doc.txt.old to doc.txt; flush; delete doc.txt.old; ", journal) << "roll back";
 }
 
-TEST(FaultInjectionTest, PathsLongerThanTheFirstRoomAreAskedForAgainWithTheRoomTheyNeed)
+TEST(CT_FilesPaths, PathsLongerThanTheFirstRoomAreAskedForAgainWithTheRoomTheyNeed)
 {
-    RouteImports();
+    ASSERT_EQ(sizeof kRoutes / sizeof *kRoutes, size_t(RouteImports()));
     std::string const folder = "C:\\" + std::string(600, 'd') + "\\";
     long_path = folder + "name.txt";
     CT_String co_path("name.txt");
     EXPECT_STREQ("name.txt", CT_Files::sco_GetFileName(co_path));
     CT_Files::sv_GetFolder(co_path, co_path);
     EXPECT_EQ(folder, std::string(co_path));
-    plan = {kFileCall, 2, false, 0, 0}; // the second call fails
+    plan = {kSystemCall, 2, false, 0, 0}; // the second call, with the room the first asked for, fails
     armed = true;
     EXPECT_THROW(CT_Files::sco_GetFileName("name.txt"), et_ErrorCode);
     armed = false;

@@ -17,13 +17,10 @@ namespace
 {
 std::string const k300(300, 'x');
 std::string const k40k(40000, 'x');
-// A leak of one handle or file per call shows after any number of rounds; few
-// enough here for the calls that copy, search or flush files to run quickly.
-int const kRounds = 1000;
 
 std::string T(CT_String const &text) { return static_cast<char const *>(text); }
 
-std::string Open(std::string const &path, CT_Files::et_OpenMode mode, int backup, int cancel = 0)
+std::string Open(std::string const &path, CT_Files::et_OpenMode mode, int backup, bool cancel = false)
 {
     CT_Files file;
     file.v_Open(path.c_str(), mode, backup);
@@ -32,84 +29,102 @@ std::string Open(std::string const &path, CT_Files::et_OpenMode mode, int backup
     return T(file.cco_GetFullPath());
 }
 
-// The call's result, or what it raised.
-std::string Outcome(void (*call)(std::string &result))
+struct CarelessCall
 {
-    std::string result = "done";
+    char const *name;
+    std::string (*call)();
+    std::string outcome; // the result, "code C PARAMETER" or "bad_alloc"
+};
+
+CarelessCall const kCalls[] = {
+    {"PathOf300Characters", [] { return Open(k300, CT_Files::e_Write, 1); }, "code 17 " + k300},
+    {"PathOf40000Characters", [] { return Open(k40k, CT_Files::e_Write, 1); }, "code 17 " + k40k},
+    {"PathWithForbiddenCharacters", [] { return Open("a<b>.txt", CT_Files::e_Write, 0); }, "code 17 a<b>.txt"},
+    {"DeviceNulOpensWithoutBackup", [] { return Open("NUL", CT_Files::e_Write, 1); }, "NUL"},
+    {"FolderAsFile", [] { return Open("dir", CT_Files::e_Write, 1); }, "code 17 dir"},
+    {"FileHeldByAnotherObject", [] { return Open("held.txt", CT_Files::e_Write, 1); }, "code 17 held.txt"},
+    {"ReadOnlyFileReadWithBackup", [] { return Open("ro.txt", CT_Files::e_Read, 1); }, "ro.txt"},
+    {"SaveCancelledAtOnce", [] { return Open("plain.txt", CT_Files::e_Write, 1, true); }, "plain.txt"},
+    {"TemporaryFileDeleted",
+     [] {
+         CT_Files file;
+         file.v_Open();
+         file.v_Delete();
+         return std::to_string(test::FileExists(T(file.cco_GetFullPath())));
+     },
+     "0"},
+    {"FileNameOfALongPath", [] { return T(CT_Files::sco_GetFileName(k300.c_str())); }, "code 2 GetFullPathName\r\n"},
+    {"SizeOf4GiB", [] { return CT_String().v_SetSize(0xFFFFFFFFu), std::string(); }, "bad_alloc"},
+    {"MidFarPastTheEnd", [] { return T(CT_String("abc").co_GetMid(INT_MAX, INT_MAX)); }, ""},
+    {"SearchFromTheMostNegativeStart", [] { return std::to_string(CT_String("abc").i_Search("c", INT_MIN)); }, "-1"},
+    {"StringIdOutOfRange", [] { return T(CT_ResString(GetModuleHandleA("Common.dll"), UINT_MAX, "%").cco_Get()); },
+     "code 2 CT_String::v_Load"},
+    {"ErrorWithA40000CharacterParameter",
+     [] { return CT_Errors::v_ThrowError(e_Windows, k40k.c_str()), std::string(); }, "code 2 " + k40k},
+};
+
+// The call's result, or what it raised.
+std::string Outcome(CarelessCall const &each)
+{
     try
     {
-        call(result);
+        return each.call();
     }
     catch (et_ErrorCode code)
     {
         CT_Errors::cco_GetLastError(); // the message, as a catcher would build it
-        result = "code " + std::to_string(code) + " " + T(CT_Errors::co_GetLastParameter());
+        return "code " + std::to_string(code) + " " + T(CT_Errors::co_GetLastParameter());
     }
     catch (std::bad_alloc const &)
     {
-        result = "bad_alloc";
+        return "bad_alloc";
     }
-    return result;
 }
-
-// A call and its expected outcome.
-typedef std::pair<void (*)(std::string &result), std::string> Case;
-Case const kCases[] = {
-    {[](std::string &out) { out = Open(k300, CT_Files::e_Write, 1); }, "code 17 " + k300},
-    {[](std::string &out) { out = Open(k40k, CT_Files::e_Write, 1); }, "code 17 " + k40k},
-    {[](std::string &out) { out = Open("a<b>.txt", CT_Files::e_Write, 0); }, "code 17 a<b>.txt"},
-    {[](std::string &out) { out = Open("NUL", CT_Files::e_Write, 1); }, "NUL"},
-    {[](std::string &out) { out = Open("dir", CT_Files::e_Write, 1); }, "code 17 dir"},
-    {[](std::string &out) { out = Open("held.txt", CT_Files::e_Write, 1); }, "code 17 held.txt"},
-    {[](std::string &out) { out = Open("ro.txt", CT_Files::e_Read, 1); }, "ro.txt"},
-    {[](std::string &out) { out = Open("plain.txt", CT_Files::e_Write, 1, 1); }, "plain.txt"},
-    {[](std::string &out) { // the temporary file is gone after its v_Delete
-         CT_Files file;
-         file.v_Open();
-         file.v_Delete();
-         out = std::to_string(test::FileExists(T(file.cco_GetFullPath())));
-     }, "0"},
-    {[](std::string &out) { out = T(CT_Files::sco_GetFileName(k300.c_str())); }, "code 2 GetFullPathName\r\n"},
-    {[](std::string &) { CT_String().v_SetSize(0xFFFFFFFFu); }, "bad_alloc"},
-    {[](std::string &out) { out = T(CT_String("abc").co_GetMid(INT_MAX, INT_MAX)); }, ""},
-    {[](std::string &out) { out = std::to_string(CT_String("abc").i_Search("c", INT_MIN)); }, "-1"},
-    {[](std::string &out) { out = T(CT_ResString(GetModuleHandleA("Common.dll"), UINT_MAX, "%").cco_Get()); },
-     "code 2 CT_String::v_Load"},
-    {[](std::string &) { CT_Errors::v_ThrowError(e_Windows, k40k.c_str()); }, "code 2 " + k40k},
-};
 
 std::ptrdiff_t Entries(std::string const &folder)
 {
     return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
 }
 
-TEST(HostileInputTest, CarelessCallsGiveTheirResultAndLeakNothing)
+void PrintTo(CarelessCall const &call, std::ostream *out) { *out << call.name; }
+
+class CT_CarelessCalls : public testing::TestWithParam<CarelessCall>
 {
-    test::ScratchFolder scratch;
-    SetCurrentDirectoryA(scratch.Path().c_str());
-    CreateDirectoryA("dir", NULL);
-    for (char const *name : {"ro.txt", "plain.txt"})
-        test::WriteBytes(name, test::Utf16Bytes("kept"));
-    SetFileAttributesA("ro.txt", FILE_ATTRIBUTE_READONLY);
-    CT_Files held;
-    held.v_Open("held.txt", CT_Files::e_Write, 0);
-    for (Case const &each : kCases)
+protected:
+    // In the current folder: a folder, a read-only file, a plain file, and a file held open.
+    void SetUp() override
     {
-        SCOPED_TRACE("case " + std::to_string(&each - kCases));
-        EXPECT_EQ(each.second, Outcome(each.first));
-        DWORD const handles = test::HandleCount();
-        auto const entries = Entries(scratch.Path() + "\\..");
-        for (int round = 1; round < kRounds; ++round)
-            Outcome(each.first);
-        EXPECT_EQ(handles, test::HandleCount());
-        EXPECT_EQ(entries, Entries(scratch.Path() + "\\.."));
+        SetCurrentDirectoryA(scratch.Path().c_str());
+        CreateDirectoryA("dir", NULL);
+        for (char const *name : {"ro.txt", "plain.txt"})
+            test::WriteBytes(name, test::Utf16Bytes("kept"));
+        SetFileAttributesA("ro.txt", FILE_ATTRIBUTE_READONLY);
+        held.v_Open("held.txt", CT_Files::e_Write, 0);
     }
+    void TearDown() override { SetCurrentDirectoryA("C:\\"); }
+
+    test::ScratchFolder scratch;
+    CT_Files held;
+};
+
+// A leak of one handle or file per call shows after any number of rounds.
+TEST_P(CT_CarelessCalls, GiveTheirResultOrErrorAndLeakNothingInAThousandCalls)
+{
+    EXPECT_EQ(GetParam().outcome, Outcome(GetParam()));
+    DWORD const handles = test::HandleCount();
+    auto const entries = Entries(scratch.Path() + "\\..");
+    for (int round = 1; round < 1000; ++round)
+        Outcome(GetParam());
+    EXPECT_EQ(handles, test::HandleCount()) << "handles leaked";
+    EXPECT_EQ(entries, Entries(scratch.Path() + "\\..")) << "temporary files left";
     held.v_Write("still mine");
     held.v_Close();
-    EXPECT_EQ(test::Utf16Bytes("still mine"), test::ReadBytes("held.txt"));
-    EXPECT_EQ(test::Utf16Bytes("kept"), test::ReadBytes("ro.txt"));
-    EXPECT_EQ(test::Utf16Bytes("kept"), test::ReadBytes("plain.txt"));
-    EXPECT_EQ(4, Entries(scratch.Path())); // dir and the three files: no stray backup
-    SetCurrentDirectoryA("..");
+    EXPECT_EQ(test::Utf16Bytes("still mine"), test::ReadBytes("held.txt")) << "the held file";
+    EXPECT_EQ(test::Utf16Bytes("kept"), test::ReadBytes("ro.txt")) << "the read-only file";
+    EXPECT_EQ(test::Utf16Bytes("kept"), test::ReadBytes("plain.txt")) << "the cancelled file";
+    EXPECT_EQ(4, Entries(scratch.Path())) << "dir and the three files, and no stray backup";
 }
+
+INSTANTIATE_TEST_SUITE_P(, CT_CarelessCalls, testing::ValuesIn(kCalls),
+                         [](testing::TestParamInfo<CarelessCall> const &info) { return info.param.name; });
 } // namespace
