@@ -55,7 +55,7 @@ if [ "$wine32_status" -eq 0 ]; then
         # Each child process costs about a minute: the crash test then kills
         # once in each state on disk (7 children instead of 46).
         export COMMON_CRASH_POINTS=states
-        # Wine's own save dialog, with no library code (SaveDialogProbe), now
+        # Wine's own save dialog, with no library code (probe of commit 16aa5a3), now
         # and then never shows under the emulation, and the dialog test would
         # hang there; the dialogs run on the 64-bit leg and where 32-bit
         # programs run natively.
@@ -66,7 +66,7 @@ if [ "$wine32_status" -eq 0 ]; then
     win32_status=$leg_status
     win32_summary=$leg_summary${COMMON_I386_EMULATED:+ (32-bit programs emulated by qemu-i386)}
     if [ ${#left_out[@]} -gt 0 ]; then
-        win32_summary="$win32_summary"$'\n'"32-bit leg: CT_FilesDialogTest left out: Wine's own save dialog may never show under qemu-i386 (tests/SaveDialogProbe.cpp)"
+        win32_summary="$win32_summary"$'\n'"32-bit leg: CT_FilesDialogTest left out: Wine's own save dialog may never show under qemu-i386 (shown with no library code by the probe of commit 16aa5a3)"
     fi
 fi
 

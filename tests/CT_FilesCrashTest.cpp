@@ -65,7 +65,7 @@ bool KillsAt(bool reduced, int cancel, int step)
     return step >= kAfterCommit - 1 || (same_for_both && !cancel);
 }
 
-TEST(FilesCrashTest, KillAtAnyStepLeavesOldOrNewContentWhole)
+TEST(CT_FilesCrash, AKillAtAnyStepOfASaveLeavesTheOldOrTheNewContentWhole)
 {
     test::ScratchFolder scratch;
     std::string const file = scratch.File("doc.txt");
