@@ -2,7 +2,7 @@
 # docs cannot rot unnoticed.
 #  - Every fenced block of docs/guide.md is a C++ block that appears word for
 #    word in examples/GuideSnippets.cpp (built and run by the tests) or a
-#    CMake block that appears in tests/consumer/CMakeLists.txt (built by the
+#    CMake block that appears in examples/consumer/CMakeLists.txt (built by the
 #    SdkConsumer test).
 #  - Every guarantee in docs/guarantees.md names a test, and every test it
 #    names exists.
@@ -22,7 +22,7 @@ endmacro()
 # The guide's fenced blocks.
 file(READ ${ROOT}/docs/guide.md guide)
 file(READ ${ROOT}/examples/GuideSnippets.cpp program)
-file(READ ${ROOT}/tests/consumer/CMakeLists.txt consumer)
+file(READ ${ROOT}/examples/consumer/CMakeLists.txt consumer)
 set(blocks 0)
 set(rest "${guide}")
 while(TRUE)
@@ -50,7 +50,7 @@ while(TRUE)
         set(where examples/GuideSnippets.cpp)
     elseif(language STREQUAL "cmake")
         string(FIND "${consumer}" "${block}" found)
-        set(where tests/consumer/CMakeLists.txt)
+        set(where examples/consumer/CMakeLists.txt)
     else()
         set(found -1)
         set(where "a program the tests build (only cpp and cmake blocks are)")
@@ -103,16 +103,19 @@ while(TRUE)
     endforeach()
     string(SUBSTRING "${rest}" 0 ${end} item)
     math(EXPR items "${items} + 1")
-    string(REGEX MATCHALL "Tests?:[ \n]+`[A-Za-z0-9_.]+`(,[ \n]+`[A-Za-z0-9_.]+`)*" named "${item}")
+    string(REGEX MATCHALL "Tests?:[ \n]+`[A-Za-z0-9_./]+`(,[ \n]+`[A-Za-z0-9_./]+`)*" named "${item}")
     string(SUBSTRING "${item}" 0 60 head)
     if(NOT named)
         fail("docs/guarantees.md: guarantee ${items} names no test: ${head}...")
     endif()
-    string(REGEX MATCHALL "`[A-Za-z0-9_.]+`" names "${named}")
+    string(REGEX MATCHALL "`[A-Za-z0-9_./]+`" names "${named}")
     foreach(name IN LISTS names)
         string(REPLACE "`" "" name "${name}")
         if(name MATCHES "^([A-Za-z0-9_]+)\\.([A-Za-z0-9_]+)$")
             set(pattern "TEST(_F)?\\(${CMAKE_MATCH_1}, ${CMAKE_MATCH_2}\\)")
+        elseif(name MATCHES "^([A-Za-z0-9_]+)\\.([A-Za-z0-9_]+)/([A-Za-z0-9_]+)$")
+            # A row of a parameterised test: the test, and a row of that name.
+            set(pattern "TEST_P\\(${CMAKE_MATCH_1}, ${CMAKE_MATCH_2}\\).*\"${CMAKE_MATCH_3}\"|\"${CMAKE_MATCH_3}\".*TEST_P\\(${CMAKE_MATCH_1}, ${CMAKE_MATCH_2}\\)")
         else()
             set(pattern "add_test\\(NAME ${name}[ \n]")
         endif()

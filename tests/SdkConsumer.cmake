@@ -5,11 +5,11 @@ set(COMMON_TWIN_BUILD_DIR "" CACHE PATH "The other target's build, installed bes
 add_test(NAME SdkConsumer
          COMMAND ${CMAKE_COMMAND}
                  -DCOMMON_BUILD_DIR=${CMAKE_BINARY_DIR}
-                 -DCONSUMER_SOURCE_DIR=${CMAKE_CURRENT_SOURCE_DIR}/consumer
+                 -DCONSUMER_SOURCE_DIR=${CMAKE_SOURCE_DIR}/examples/consumer
                  -DTWIN_BUILD_DIR=${COMMON_TWIN_BUILD_DIR}
                  -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/sdk-consumer
                  -DTOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
                  -DGENERATOR=${CMAKE_GENERATOR}
                  -DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}
-                 -P ${CMAKE_CURRENT_SOURCE_DIR}/consumer/RunConsumer.cmake)
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/RunConsumer.cmake)
 set_tests_properties(SdkConsumer PROPERTIES TIMEOUT 600)
