@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstring>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -260,4 +262,80 @@ TEST(CT_FilesRead, ALineGetsItsTextAndARoomSizedForItsBytes)
         EXPECT_EQ(row.room, co_text.n_GetSize()) << row.name;
         EXPECT_EQ(row.line.size() + 4, doc.file->n_GetSeek()) << row.name << ": the position is past the delimiter";
     }
+}
+
+// The units from the position up to the first zero unit, narrowed as the C
+// locale does; an odd last byte is a unit of its own.
+std::string Narrowed(Bytes const &co_model, size_t n_at, size_t n_to)
+{
+    std::string text;
+    for (; n_at < n_to && (co_model[n_at] || (n_at + 1 < n_to && co_model[n_at + 1])); n_at += 2)
+        text += n_at + 1 < n_to && co_model[n_at + 1] ? '?' : static_cast<char>(co_model[n_at]);
+    return text;
+}
+
+// Steps from random positions over 30000 bytes, many read-ahead blocks: each
+// scan, read, write and seek must give what a byte-by-byte model gives.
+TEST(CT_FilesRandomAccess, ScansReadsWritesAndSeeksMatchAByteModel)
+{
+    Doc doc;
+    std::minstd_rand co_random(12345);
+    // "a\r" stored as CR CR LF: a scan for CR LF must still end there.
+    Bytes co_model = test::Utf16Bytes("a\r\r\n");
+    while (co_model.size() < 30000)
+        co_model.push_back("a\r\n"[co_random() % 4]);
+    doc.Open(CT_Files::et_OpenMode(R | W), 0);
+    doc.file->v_Write(reinterpret_cast<char const *>(co_model.data()), static_cast<unsigned int>(co_model.size()));
+    doc.file->v_Seek(0);
+    char const *const ap_delimiters[] = {"\r\n", "a", "\r\n\r\n", "aa\r"};
+    for (size_t n_at = 0, n_step = 0; n_step < 4000; ++n_step)
+    {
+        SCOPED_TRACE("step " + std::to_string(n_step) + " at byte " + std::to_string(n_at));
+        CT_String const co_delimiter(ap_delimiters[co_random() % 4]);
+        Bytes const co_pattern = test::Utf16Bytes(std::string(co_delimiter));
+        size_t const n_found = std::search(co_model.begin() + n_at, co_model.end(), co_pattern.begin(),
+                                           co_pattern.end()) -
+                               co_model.begin(); // the size if none
+        std::vector<char> co_buffer(1 + co_random() % 9000, 0);
+        size_t const n_got = std::min(co_buffer.size(), co_model.size() - n_at);
+        switch (co_random() % 4)
+        {
+        case 0:
+            if (n_found < co_model.size())
+                EXPECT_EQ(n_found - n_at, doc.file->n_CountUntil(co_delimiter)) << "count";
+            if (co_random() % 2)
+                EXPECT_EQ(n_found == co_model.size() ? e_FileRead : 0,
+                          Raised(doc.path, [&] { doc.file->v_MoveUntil(co_delimiter); }))
+                    << "move";
+            else
+            {
+                CT_String co_text("none");
+                int const n_code = Raised(doc.path, [&] { doc.file->v_ReadUntil(co_text, co_delimiter); });
+                EXPECT_EQ(n_found == co_model.size() ? e_FileRead : 0, n_code) << "read until";
+                EXPECT_EQ(n_code ? "none" : Narrowed(co_model, n_at, n_found), std::string(co_text)) << "line";
+            }
+            n_at = std::min(n_found + co_pattern.size(), co_model.size());
+            break;
+        case 1:
+            EXPECT_EQ(
+                n_got ? 0 : e_FileRead,
+                Raised(doc.path, [&] { doc.file->v_Read(&co_buffer[0], static_cast<unsigned int>(co_buffer.size())); }))
+                << "read";
+            EXPECT_TRUE(std::equal(co_model.begin() + n_at, co_model.begin() + n_at + n_got, co_buffer.begin()));
+            n_at += n_got;
+            break;
+        case 2:
+            doc.file->v_Write("\r\0\n\0a", co_buffer.size() % 5 + 1);
+            co_model.resize(std::max(co_model.size(), n_at + co_buffer.size() % 5 + 1));
+            std::copy_n("\r\0\n\0a", co_buffer.size() % 5 + 1, co_model.begin() + n_at);
+            n_at += co_buffer.size() % 5 + 1;
+            break;
+        default:
+            n_at = co_random() % co_model.size();
+            doc.file->v_Seek(static_cast<unsigned int>(n_at));
+        }
+        ASSERT_EQ(n_at, doc.file->n_GetSeek()) << "position";
+    }
+    doc.file->v_Close();
+    EXPECT_EQ(co_model, test::ReadBytes(doc.path)) << "file bytes";
 }
