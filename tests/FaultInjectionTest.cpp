@@ -26,12 +26,9 @@ typedef std::vector<unsigned char> Bytes;
 
 // System calls fail; allocations fail; or writes take half the bytes and
 // report success, as on a disk that fills up in the middle of a write.
-enum Kind
-{
-    kSystemCall,
-    kAllocation,
-    kShortWrite
-};
+// clang-format off
+enum Kind { kSystemCall, kAllocation, kShortWrite };
+// clang-format on
 char const *const kKindNames[] = {"system calls", "allocations", "short writes"};
 struct Plan
 {
@@ -161,31 +158,22 @@ template <class Function> void *Fake(Function function) { return reinterpret_cas
 
 // operator new and new[] are routed by prefix: _Znwj and _Znaj on i686,
 // _Znwy and _Znay on x86_64.
+// clang-format off
 std::pair<char const *, void *> const kRoutes[] = {
-    {"CreateFileA", Fake(FakeCreateFileA)},
-    {"ReadFile", Fake(FakeReadFile)},
-    {"WriteFile", Fake(FakeWriteFile)},
-    {"SetFilePointerEx", Fake(FakeSetFilePointerEx)},
-    {"CopyFileA", Fake(FakeCopyFileA)},
-    {"FlushFileBuffers", Fake(FakeFlushFileBuffers)},
-    {"DeleteFileA", Fake(FakeDeleteFileA)},
-    {"MoveFileExA", Fake(FakeMoveFileExA)},
-    {"FindFirstFileA", Fake(FakeFindFirstFileA)},
-    {"GetFileAttributesA", Fake(FakeGetFileAttributesA)},
-    {"SetFileAttributesA", Fake(FakeSetFileAttributesA)},
-    {"GetFileType", Fake(FakeGetFileType)},
-    {"GetTempPathA", Fake(FakeGetTempPathA)},
-    {"GetTempFileNameA", Fake(FakeGetTempFileNameA)},
-    {"GetFullPathNameA", Fake(FakeGetFullPathNameA)},
-    {"LoadStringA", Fake(FakeLoadStringA)},
-    {"FormatMessageA", Fake(FakeFormatMessageA)},
-    {"GetOpenFileNameA", Fake(FakeGetOpenFileNameA)},
-    {"MessageBoxA", Fake(FakeMessageBoxA)},
-    {"mbstowcs", Fake(FakeMbstowcs)},
-    {"mbtowc", Fake(FakeMbtowc)},
-    {"_Znw", Fake(FakeNew)},
+    {"CreateFileA", Fake(FakeCreateFileA)}, {"ReadFile", Fake(FakeReadFile)},
+    {"WriteFile", Fake(FakeWriteFile)}, {"SetFilePointerEx", Fake(FakeSetFilePointerEx)},
+    {"CopyFileA", Fake(FakeCopyFileA)}, {"FlushFileBuffers", Fake(FakeFlushFileBuffers)},
+    {"DeleteFileA", Fake(FakeDeleteFileA)}, {"MoveFileExA", Fake(FakeMoveFileExA)},
+    {"FindFirstFileA", Fake(FakeFindFirstFileA)}, {"GetFileAttributesA", Fake(FakeGetFileAttributesA)},
+    {"SetFileAttributesA", Fake(FakeSetFileAttributesA)}, {"GetFileType", Fake(FakeGetFileType)},
+    {"GetTempPathA", Fake(FakeGetTempPathA)}, {"GetTempFileNameA", Fake(FakeGetTempFileNameA)},
+    {"GetFullPathNameA", Fake(FakeGetFullPathNameA)}, {"LoadStringA", Fake(FakeLoadStringA)},
+    {"FormatMessageA", Fake(FakeFormatMessageA)}, {"GetOpenFileNameA", Fake(FakeGetOpenFileNameA)},
+    {"MessageBoxA", Fake(FakeMessageBoxA)}, {"mbstowcs", Fake(FakeMbstowcs)},
+    {"mbtowc", Fake(FakeMbtowc)}, {"_Znw", Fake(FakeNew)},
     {"_Zna", Fake(FakeNewArray)},
 };
+// clang-format on
 
 void *FakeFor(char const *name)
 {
