@@ -1,44 +1,36 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <string>
-
 #include "CT_Help.h"
 
-namespace
-{
-// What the stand-in help engine received: command, data and file name.
-std::string g_request;
+// What the stand-in help engine last received: command, data and file name.
+static std::string g_request;
 
-// WinHelpA sends its request as WM_COPYDATA to the top-level window of class "MS_WINHELP". The block:
-// WORD size, WORD command, DWORD data, DWORD reserved, WORD file-name offset, WORD extra offset.
-LRESULT CALLBACK Engine(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+// WinHelpA sends its request as WM_COPYDATA to the top-level window of class "MS_WINHELP". The block: WORD size,
+// WORD command, DWORD data, DWORD reserved, WORD file-name offset, WORD extra offset.
+static LRESULT CALLBACK Engine(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     if (message != WM_COPYDATA)
         return DefWindowProcA(window, message, wparam, lparam);
-    char const *block = static_cast<char const *>(reinterpret_cast<COPYDATASTRUCT *>(lparam)->lpData);
-    WORD header[8];
-    std::memcpy(header, block, sizeof header);
-    g_request = std::to_string(header[1]) + " " + std::to_string(MAKELONG(header[2], header[3])) + " ";
-    g_request += block + header[6];
+    WORD const *block = static_cast<WORD const *>(reinterpret_cast<COPYDATASTRUCT *>(lparam)->lpData);
+    g_request = "command " + std::to_string(block[1]) + ", data " + std::to_string(MAKELONG(block[2], block[3]));
+    g_request += ", file \"" + std::string(reinterpret_cast<char const *>(block) + block[6]) + "\"";
     return TRUE;
 }
 
-// One test, so that the first display surely comes before any path is defined.
-TEST(HelpTest, DisplaySendsCommandDataAndTheCurrentPathToTheEngine)
+WNDCLASSA const kEngineClass = {0, Engine, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "MS_WINHELP"};
+ATOM const kEngineAtom = RegisterClassA(&kEngineClass);
+HWND const kEngine = CreateWindowA(MAKEINTATOM(kEngineAtom), "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+
+TEST(CT_Help, DisplayAtATopicSendsTheContextCommandWithTheTopicAndTheDefinedPath)
 {
-    WNDCLASSA const engine_class = {0, Engine, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "MS_WINHELP"};
-    ASSERT_NE(RegisterClassA(&engine_class), 0);
-    HWND const engine = CreateWindowA("MS_WINHELP", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(engine, nullptr);
-    EXPECT_NO_THROW(CT_Help::v_Display(engine, 7));
-    EXPECT_EQ(g_request, "1 7 ");
-    CT_Help::v_DefineHelpPath(CT_String("C:\\help\\first.hlp"));
-    CT_Help::v_Display(engine);
-    EXPECT_EQ(g_request, "11 0 C:\\help\\first.hlp");
     CT_Help::v_DefineHelpPath(CT_String("D:\\second.hlp"));
-    CT_Help::v_Display(engine, 0);
-    EXPECT_EQ(g_request, "1 0 D:\\second.hlp");
-    DestroyWindow(engine);
+    CT_Help::v_Display(kEngine, 7);
+    EXPECT_EQ(g_request, "command 1, data 7, file \"D:\\second.hlp\"");
 }
-} // namespace
+
+TEST(CT_Help, DisplayWithoutATopicSendsTheFinderCommandForTheContents)
+{
+    CT_Help::v_DefineHelpPath(CT_String("C:\\help\\first.hlp"));
+    CT_Help::v_Display(kEngine);
+    EXPECT_EQ(g_request, "command 11, data 0, file \"C:\\help\\first.hlp\"");
+}

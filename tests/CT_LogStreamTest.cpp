@@ -7,53 +7,71 @@
 #include "CT_LogStream.h"
 #include "TestSupport.h"
 
-TEST(LogStreamTest, AppendsCurrentElementSeparatorAndTimeStamp)
+// File bytes as a text, so that a failure shows them as one.
+static std::string AsText(std::vector<unsigned char> const &bytes) { return {bytes.begin(), bytes.end()}; }
+
+TEST(CT_LogStreamText, TakesTheCurrentElementOfAListAfterAClearStartedItAgain)
 {
-    CT_String co_list("first");
-    co_list.v_AddElement(CT_String("second"));
-    CT_LogStream co_log;
-    co_log << co_list;
-    co_log.v_Clear(); // appends start at the beginning again
-    co_list.b_NextElement();
-    co_log << co_list;
-    co_log.v_Separator();
-    CT_LogStream co_copy(co_log);
-    co_copy << CT_String("copy");
-    std::string const co_head = "second" + std::string(22, '_') + "\r\n\r\n";
-    EXPECT_STREQ((co_head + "copy").c_str(), co_copy.cco_GetText());
-    SYSTEMTIME co_now;
-    GetLocalTime(&co_now);
-    co_log.v_PrintTime();
-    char s_stamp[40];
-    std::snprintf(s_stamp, sizeof s_stamp, "%u-%u-%u at %02u:%02u", co_now.wMonth, co_now.wDay, co_now.wYear,
-                  co_now.wHour, co_now.wMinute);
-    EXPECT_STREQ((co_head + s_stamp).c_str(), co_log.cco_GetText());
+    CT_String list("first");
+    list.v_AddElement(CT_String("second"));
+    CT_LogStream log;
+    log << list;
+    log.v_Clear();
+    list.b_NextElement();
+    log << list;
+    EXPECT_STREQ(log.cco_GetText(), "second");
 }
 
-TEST(LogStreamTest, SaveReplacesFileWithUtf16LinesAndRecordsFailures)
+TEST(CT_LogStreamText, ASeparatorIs22UnderscoresAndAnEmptyLine)
 {
-    test::ScratchFolder co_scratch;
-    CT_LogStream co_log;
-    std::string co_model;
-    for (unsigned int n = 0; n < 100000; ++n)
-    {
-        std::string const co_line = "entry \xe9" + std::to_string(n) + std::string(n % 7, '.');
-        co_log << CT_String(co_line.c_str()) << co_log.cco_Eof();
-        co_model += co_line + "\r\n";
-    }
-    co_log << co_log.cco_GetText();
-    std::string const co_path = co_scratch.File("run.log");
-    test::WriteBytes(co_path, std::vector<unsigned char>(100, 'z'));
-    co_log.v_Save(CT_String(co_path.c_str()));
-    EXPECT_EQ(test::Utf16Bytes(co_model + co_model + "\r\n"), test::ReadBytes(co_path)); // no byte order mark
-    EXPECT_FALSE(test::FileExists(co_path + ".old"));
-    std::string const co_missing = co_scratch.File("missing\\run.log");
-    EXPECT_THROW(co_log.v_Save(CT_String(co_missing.c_str())), et_ErrorCode);
-    EXPECT_EQ(e_FileOpen, CT_Errors::set_GetLastError());
-    EXPECT_STREQ(co_missing.c_str(), CT_Errors::co_GetLastParameter());
-    // Wine's Z: is the Unix root; /dev/full opens like a file, but every write to it fails.
-    co_log.v_Save(CT_String("Z:\\dev\\full"));
-    EXPECT_EQ(e_FileWrite, CT_Errors::set_GetLastError());
-    EXPECT_STREQ("Z:\\dev\\full", CT_Errors::co_GetLastParameter());
-    EXPECT_STREQ((co_model + co_model).c_str(), co_log.cco_GetText());
+    CT_LogStream log;
+    log.v_Separator();
+    EXPECT_EQ(std::string(log.cco_GetText()), std::string(22, '_') + "\r\n\r\n");
+}
+
+TEST(CT_LogStreamText, AStampIsMonthDayYearAtHoursAndMinutesOfTwoDigits)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    CT_LogStream log;
+    log.v_PrintTime(); // the minute may turn in between: once in a very long while
+    char stamp[40];
+    std::snprintf(stamp, 40, "%u-%u-%u at %02u:%02u", now.wMonth, now.wDay, now.wYear, now.wHour, now.wMinute);
+    EXPECT_STREQ(log.cco_GetText(), stamp);
+}
+
+// The log grows past a fresh text's room by taking itself; the copy saved has no part in what the log takes later.
+TEST(CT_LogStreamSave, ReplacesTheFileWithTheTextAndALineEndInUtf16AndKeepsNoBackup)
+{
+    test::ScratchFolder scratch;
+    std::string const path = scratch.File("run.log"), line = std::string(300, 'x') + "\xe9\r\n";
+    test::WriteBytes(path, std::vector<unsigned char>(100, 'z'));
+    CT_LogStream log;
+    log << CT_String(line.c_str());
+    log << log.cco_GetText();
+    CT_LogStream const copy(log);
+    log << CT_String("after the copy");
+    copy.v_Save(CT_String(path.c_str()));
+    EXPECT_EQ(AsText(test::ReadBytes(path)), AsText(test::Utf16Bytes(line + line + "\r\n"))); // no byte order mark
+    EXPECT_FALSE(test::FileExists(path + ".old"));
+}
+
+TEST(CT_LogStreamSave, IntoAMissingFolderRaises17WithThePath)
+{
+    test::ScratchFolder scratch;
+    std::string const path = scratch.File("missing\\run.log");
+    EXPECT_THROW(CT_LogStream().v_Save(CT_String(path.c_str())), et_ErrorCode);
+    EXPECT_EQ(CT_Errors::set_GetLastError(), e_FileOpen);
+    EXPECT_STREQ(CT_Errors::co_GetLastParameter(), path.c_str());
+}
+
+// Wine's Z: is the Unix root; /dev/full opens like a file, but every write to it fails.
+TEST(CT_LogStreamSave, ReturnsAfterAFailedWriteWith18AndThePathRecordedAndTheLogUnchanged)
+{
+    CT_LogStream log;
+    log << CT_String("entry");
+    log.v_Save(CT_String("Z:\\dev\\full"));
+    EXPECT_EQ(CT_Errors::set_GetLastError(), e_FileWrite);
+    EXPECT_STREQ(CT_Errors::co_GetLastParameter(), "Z:\\dev\\full");
+    EXPECT_STREQ(log.cco_GetText(), "entry");
 }

@@ -1,61 +1,76 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 
-#include "CT_Errors.h"
 #include "CT_ResString.h"
 
-namespace
-{
 HINSTANCE const kLibrary = GetModuleHandleA("Common.dll");
 CT_String const kPercent("%");
 
-TEST(ResStringTest, LibraryTableHoldsItsTextsExactly)
+// The library's string table, byte for byte, checked here once. As windres reads the table, "" is one double quote
+// and \n a line feed; blanks before a closing quote belong to the text. Code 20 has no message: no string 1021.
+struct Entry { unsigned int id; char const *text; };
+Entry const kLibraryTable[] = {{1, "Please select a folder below and click OK."}, {2, "Export"}, {3, "Import"},
+    {4, "Add Files"}, {50, "% log"}, {51, "%month-%day-%year at %hour:%min"}, {52, "Veltrane Log file (*.log)|*.log||"},
+    {999, "Error % (no message associated with)"}, {1000, "Error"}, {1001, "No error"}, {1002, "Unknown error "},
+    {1003, "The following Windows error occured during \nthe function \"%\" :\n\n"},
+    {1004, "An unknow Windows error occured"}, {1005, "Nothing is selected"},
+    {1006, "Can't add any more files to the list"}, {1007, "DTP error"},
+    {1008, "An unknown error appeared in the DTP during the last operation"},
+    {1009, "An error occured when opening the file\n\"%\""}, {1010, "An error occured when saving the file\n\"%\""},
+    {1011, "An error occured when closing the file \n \"%\""}, {1012, "An invalid textbox has been found"},
+    {1013, "The label \"%\"\nis not a valid label in this file"}, {1014, "No text found in this document"},
+    {1015, "Please open a document"}, {1016, "Please ensure the Ordanet has been correctly installed and activated."},
+    {1017, "It is not possible to find the text box \"%\"\nin the document"},
+    {1018, "An error occured when opening the file\n \"%\""},
+    {1019, "An error occured when writing in the file\n \"%\""},
+    {1020, "An error occured when reading in the file\n \"%\""}, {1022, "The end of the file has been reached."},
+    {1023, "The end of the file is unexpected.\n\"%\" is expected."},
+    {1024, "Please select fewer files and try again."}, {1025, "The buffer is too small to receive this data"},
+    {1026, "The command is unknown by the server"}, {1027, "The parameters sent are wrong for this server command."},
+    {1028, "An invalid character has been found. Maybe a string is corrupted"},
+    {1029, "An error occured when converting the file to kzx format"}};
+
+TEST(CT_ResStringLoad, GivesEachStringOfTheLibraryExactly)
 {
-    std::pair<unsigned int, char const *> const entries[] = {
-        {1, "Please select a folder below and click OK."}, {2, "Export"}, {3, "Import"}, {4, "Add Files"},
-        {50, "% log"}, {51, "%month-%day-%year at %hour:%min"}, {52, "Veltrane Log file (*.log)|*.log||"},
-        {999, "Error % (no message associated with)"}, {1000, "Error"}};
-    for (auto const &entry : entries)
-        EXPECT_STREQ(CT_ResString(kLibrary, entry.first, kPercent).cco_Get(), entry.second) << "string " << entry.first;
+    for (Entry const &entry : kLibraryTable)
+        EXPECT_STREQ(CT_ResString(kLibrary, entry.id, kPercent).cco_Get(), entry.text) << "string " << entry.id;
 }
 
-TEST(ResStringTest, LoadCutsAt511RaisesForAMissingStringAndNeedsModuleAndId)
+// This program's string 100 is 600 times "x"; a fresh text's room is 512 bytes.
+TEST(CT_ResStringLoad, CutsALongStringToTheRoomAndLeavesNoneOfItBehindAShorterOne)
 {
-    CT_ResString text(GetModuleHandleA(nullptr), 100, kPercent); // this program's string: 600 times "x"
+    CT_ResString text(GetModuleHandleA(nullptr), 100, kPercent);
     EXPECT_EQ(std::string(text.cco_Get()), std::string(511, 'x'));
     text.v_Set(kLibrary, 2, kPercent);
-    // Emptied before each load: nothing of a longer text stays behind the shorter one.
-    EXPECT_EQ(std::string(text.cco_Get(), 511), "Export" + std::string(505, '\0'));
-    EXPECT_THROW(text.v_Set(1021, kPercent), et_ErrorCode);
-    EXPECT_EQ(CT_Errors::set_GetLastError(), e_Windows);
-    EXPECT_STREQ(CT_Errors::co_GetLastParameter(), "CT_String::v_Load");
-    text.v_Set(999, kPercent); // the failed load kept the module
-    EXPECT_STREQ(text.cco_Get(20u), "Error 20 (no message associated with)");
-    EXPECT_EQ(text.b_IsValid(), 1);
-    text.v_Set(0, kPercent); // ID 0 refers to no string: nothing is loaded, nothing raised
-    EXPECT_STREQ(text.cco_Get(), "");
-    EXPECT_EQ(text.b_IsValid(), 0);
-    text.v_Set(nullptr, 999, kPercent);
-    EXPECT_STREQ(text.cco_Get(), "");
-    EXPECT_EQ(text.b_IsValid(), 0);
+    EXPECT_STREQ(text.cco_Get(), "Export");
+    EXPECT_EQ(std::string(static_cast<char const *>(text.cco_Get()) + 6, 506), std::string(506, '\0')) << "the tail";
 }
 
-TEST(ResStringTest, MarkersTakeTextsAndPaddedNumbersAndFixesBuildOnEachOther)
+TEST(CT_ResStringLoad, LoadsNothingWithoutAModuleOrAStringId)
+{
+    EXPECT_STREQ(CT_ResString(nullptr, 999, kPercent).cco_Get(), "");
+    EXPECT_STREQ(CT_ResString(kLibrary, 0, kPercent).cco_Get(), "");
+}
+
+// String 51 is "%month-%day-%year at %hour:%min": markers with keys.
+TEST(CT_ResStringFix, PadsANumberWithZerosToTheWidthAndBuildsOnTheEarlierFix)
 {
     CT_ResString stamp(kLibrary, 51, kPercent);
-    // A value holding the marker is not searched again; the object's own marker is the one replaced.
-    EXPECT_STREQ(stamp.cco_Get(CT_String("%%")), "%%month-%%day-%%year at %%hour:%%min");
-    EXPECT_STREQ(CT_ResString(kLibrary, 51, CT_String("%m")).cco_Get(CT_String("X")), "Xonth-%day-%year at %hour:Xin");
     stamp.v_Fix(5, CT_String("month"), 2);
-    stamp.v_Fix(9, CT_String("day"), 2);
-    stamp.v_Fix(2005, CT_String("year"), 4);
-    CT_ResString copy(stamp);
-    copy.v_Fix(7, CT_String("hour"), 0);
-    EXPECT_STREQ(copy.cco_Get(), "05-09-2005 at 7:%min");
-    EXPECT_STREQ(stamp.cco_Get(), "05-09-2005 at %hour:%min"); // the copy's fix stays its own
-    copy.v_Set(1000, kPercent); // the module came along; a load drops the fix
-    EXPECT_STREQ(copy.cco_Get(), "Error");
+    stamp.v_Fix(2005, CT_String("year"), 3);
+    EXPECT_STREQ(stamp.cco_Get(), "05-%day-2005 at %hour:%min");
 }
-} // namespace
+
+TEST(CT_ResStringFix, GetFillsEveryMarkerAndLeavesTheMarkersOfTheValueAlone)
+{
+    EXPECT_STREQ(CT_ResString(kLibrary, 51, kPercent).cco_Get(CT_String("%%")), "%%month-%%day-%%year at %%hour:%%min");
+}
+
+TEST(CT_ResStringFix, ALoadDropsTheFixAndKeepsTheModule)
+{
+    CT_ResString text(kLibrary, 51, kPercent);
+    text.v_Fix(CT_String("7"), CT_String("hour"));
+    text.v_Set(999, kPercent);
+    EXPECT_STREQ(text.cco_Get(42u), "Error 42 (no message associated with)");
+}
