@@ -67,10 +67,11 @@ TEST(CT_ResStringFix, GetFillsEveryMarkerAndLeavesTheMarkersOfTheValueAlone)
     EXPECT_STREQ(CT_ResString(kLibrary, 51, kPercent).cco_Get(CT_String("%%")), "%%month-%%day-%%year at %%hour:%%min");
 }
 
-TEST(CT_ResStringFix, ALoadDropsTheFixAndKeepsTheModule)
+TEST(CT_ResStringFix, ALoadDropsTheFixAndKeepsTheModuleAlsoInACopy)
 {
-    CT_ResString text(kLibrary, 51, kPercent);
-    text.v_Fix(CT_String("7"), CT_String("hour"));
+    CT_ResString fixed(kLibrary, 51, kPercent);
+    fixed.v_Fix(CT_String("7"), CT_String("hour"));
+    CT_ResString text(fixed);
     text.v_Set(999, kPercent);
     EXPECT_STREQ(text.cco_Get(42u), "Error 42 (no message associated with)");
 }
