@@ -47,10 +47,12 @@ TEST(CT_ResStringLoad, CutsALongStringToTheRoomAndLeavesNoneOfItBehindAShorterOn
     EXPECT_EQ(std::string(static_cast<char const *>(text.cco_Get()) + 6, 506), std::string(506, '\0')) << "the tail";
 }
 
-TEST(CT_ResStringLoad, LoadsNothingWithoutAModuleOrAStringId)
+TEST(CT_ResStringLoad, LoadsNothingWithoutAModuleOrAStringIdAndIsThenNotValid)
 {
+    CT_ResString const no_id(kLibrary, 0, kPercent);
+    EXPECT_STREQ(no_id.cco_Get(), "");
+    EXPECT_EQ(no_id.b_IsValid(), 0);
     EXPECT_STREQ(CT_ResString(nullptr, 999, kPercent).cco_Get(), "");
-    EXPECT_STREQ(CT_ResString(kLibrary, 0, kPercent).cco_Get(), "");
 }
 
 // String 51 is "%month-%day-%year at %hour:%min": markers with keys.
