@@ -37,7 +37,9 @@ TEST(CT_ErrorsThrow, TheCodeRaisedInTheLibraryIsCaughtHereAndThrownAgainFromTheR
 struct Message { char const *name; int code; char const *parameter; char const *text; };
 Message const kMessages[] = {
     {"the parameter for the %", e_FileOpen, "C:\\a.txt", "An error occured when opening the file\n \"C:\\a.txt\""},
+    {"a parameter for a text without %", e_EndOfFile, "C:\\a.txt", "The end of the file has been reached."},
     {"code 20, which has no text", e_NoMessage, "C:\\a.txt", "Error 20 (no message associated with)"},
+    {"a code past the last", 29, nullptr, "Error 29 (no message associated with)"},
     {"a negative code, not string 1000", -1, nullptr, "Error -1 (no message associated with)"}};
 
 TEST(CT_ErrorsMessage, IsTheCodesTextWithTheParameterOrTheFallbackWithTheCode)

@@ -47,10 +47,12 @@ TEST(CT_ResStringLoad, CutsALongStringToTheRoomAndLeavesNoneOfItBehindAShorterOn
     EXPECT_EQ(std::string(static_cast<char const *>(text.cco_Get()) + 6, 506), std::string(506, '\0')) << "the tail";
 }
 
-TEST(CT_ResStringLoad, LoadsNothingWithoutAModuleOrAStringId)
+TEST(CT_ResStringLoad, LoadsNothingWithoutAModuleOrAStringIdAndIsThenNotValid)
 {
+    CT_ResString const no_id(kLibrary, 0, kPercent);
+    EXPECT_STREQ(no_id.cco_Get(), "");
+    EXPECT_EQ(no_id.b_IsValid(), 0);
     EXPECT_STREQ(CT_ResString(nullptr, 999, kPercent).cco_Get(), "");
-    EXPECT_STREQ(CT_ResString(kLibrary, 0, kPercent).cco_Get(), "");
 }
 
 // String 51 is "%month-%day-%year at %hour:%min": markers with keys.
@@ -67,10 +69,11 @@ TEST(CT_ResStringFix, GetFillsEveryMarkerAndLeavesTheMarkersOfTheValueAlone)
     EXPECT_STREQ(CT_ResString(kLibrary, 51, kPercent).cco_Get(CT_String("%%")), "%%month-%%day-%%year at %%hour:%%min");
 }
 
-TEST(CT_ResStringFix, ALoadDropsTheFixAndKeepsTheModule)
+TEST(CT_ResStringFix, ALoadDropsTheFixAndKeepsTheModuleAlsoInACopy)
 {
-    CT_ResString text(kLibrary, 51, kPercent);
-    text.v_Fix(CT_String("7"), CT_String("hour"));
+    CT_ResString fixed(kLibrary, 51, kPercent);
+    fixed.v_Fix(CT_String("7"), CT_String("hour"));
+    CT_ResString text(fixed);
     text.v_Set(999, kPercent);
     EXPECT_STREQ(text.cco_Get(42u), "Error 42 (no message associated with)");
 }
