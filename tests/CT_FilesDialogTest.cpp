@@ -1,5 +1,5 @@
-// The dialogs are Wine's own: a helper thread finds each by its title, reads
-// what it offers, types into it and presses its buttons.
+// The dialogs are Wine's own: a helper thread waits for each, reads what it
+// offers, types into it and presses its buttons, as a user would.
 #include "CT_FilesDialog.h"
 
 #include <commctrl.h>
@@ -15,65 +15,45 @@
 namespace
 {
 char const kFilter[] = "Text (*.txt)|*.txt|All files (*.*)|*.*||";
+// Bounds for an emulated 32-bit Wine, where a dialog's steps take seconds.
+DWORD const kBoxTimeoutMs = 60000, kCloseTimeoutMs = 120000;
 
 // What the helper thread does with one dialog, and what it saw there.
 struct Script
 {
-    char const *title;
+    char const *title; // the one expected
     int button;
-    std::string typed;  // for the file-name field, or the folder to select
+    std::string typed;  // into the file-name field (none: the name offered), or the folder to select
     int box_button = 0; // answers the box the button raises
     std::string folder; // a file dialog is first taken there, wherever it opened
-    bool found = false;
-    bool closed = false; // the dialog went away after the button (and the box)
+    std::string shown, offered, filters, texts; // texts: of the box, if any, else of the dialog
     HWND owner = nullptr;
-    std::string offered, filters, texts; // texts: of the box, if any, else of the dialog
+    bool closed = false; // the dialog went away after the button (and the box)
 };
 
-// Bounds for an emulated 32-bit Wine, where a dialog's steps take seconds.
-DWORD const kBoxTimeoutMs = 60000;
-DWORD const kCloseTimeoutMs = 120000;
-
 // A visible window of this process that the owner owns: the box its button raised.
-HWND WaitForBox(HWND owner)
+HWND WaitForBox(HWND owner, DWORD timeout_ms = kBoxTimeoutMs)
 {
-    for (DWORD const start = GetTickCount(); GetTickCount() - start <= kBoxTimeoutMs; Sleep(50))
-        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
-            if (GetWindow(window, GW_OWNER) == owner && IsWindowVisible(window))
-                return window;
-    return nullptr;
+    return test::WaitForWindow([owner](HWND window) { return GetWindow(window, GW_OWNER) == owner; }, timeout_ms);
 }
 
-bool WaitUntilClosed(HWND dialog)
+bool WaitUntilClosed(HWND window)
 {
     for (DWORD const start = GetTickCount(); GetTickCount() - start <= kCloseTimeoutMs; Sleep(50))
-        if (!IsWindow(dialog))
+        if (!IsWindow(window))
             return true;
     return false;
 }
 
-// A dialog left open (it refused the input, or shows a box nobody expected)
-// is cancelled, so that the test fails instead of hanging.
+// A dialog left open (it refused the input, shows a box nobody expected, or is
+// not the one expected) is cancelled with its boxes, so the test fails instead
+// of hanging. The boxes are up by then, or never come.
 void CancelLeftOpen(HWND dialog)
 {
-    if (!dialog)
-        return;
-    for (HWND box; (box = WaitForBox(dialog)) != nullptr && IsWindow(box); WaitUntilClosed(box))
+    for (HWND box; dialog && (box = WaitForBox(dialog, 2000)) != nullptr; WaitUntilClosed(box))
         test::PressButton(box, IDCANCEL);
     test::PressButton(dialog, IDCANCEL);
     WaitUntilClosed(dialog);
-}
-
-HWND AnyDialogOfThisProcess()
-{
-    for (HWND window = FindWindowA("#32770", nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
-    {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId() && IsWindowVisible(window))
-            return window;
-    }
-    return nullptr;
 }
 
 // Wine's file dialogs open in the folder the program used last, which may be
@@ -93,43 +73,48 @@ void SelectFolder(HWND browser, std::string const &folder)
         SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
 }
 
-void ReadDialog(Script *script, HWND dialog, HWND edit)
+bool IsDialog(HWND window)
 {
-    script->texts = test::StaticTexts(dialog);
-    script->offered = test::WindowText(edit);
+    char name[8] = {0};
+    return GetClassNameA(window, name, sizeof name) && std::string(name) == "#32770";
+}
+
+void ReadDialog(Script &script, HWND dialog, HWND edit)
+{
+    script.owner = GetWindow(dialog, GW_OWNER);
+    script.texts = test::StaticTexts(dialog);
+    script.offered = test::WindowText(edit);
     char text[256] = {0};
     for (int n_item = 0; SendDlgItemMessageA(dialog, 0x470, CB_GETLBTEXT, n_item, LPARAM(text)) > 0; ++n_item)
-        script->filters += std::string(text) + "|";
+        script.filters += std::string(text) + "|";
 }
 
 void RunDialog(void *context)
 {
-    Script *script = static_cast<Script *>(context);
-    HWND dialog = test::WaitForWindow(script->title);
-    script->found = dialog != nullptr;
-    script->owner = GetWindow(dialog, GW_OWNER);
-    if (!dialog) // another dialog than the one expected: cancel it, so the test goes on
-        return CancelLeftOpen(AnyDialogOfThisProcess());
-    // Answered once the dialog's own thread runs its message loop.
-    DWORD_PTR ignored = 0;
+    Script &script = *static_cast<Script *>(context);
+    HWND const dialog = test::WaitForWindow([](HWND window) { return IsDialog(window); });
+    script.shown = test::WindowText(dialog);
+    if (script.shown != script.title) // none, or another one: cancelled, so the test goes on
+        return CancelLeftOpen(dialog);
+    DWORD_PTR ignored = 0; // answered once the dialog's own thread runs its message loop
     SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, kCloseTimeoutMs, &ignored);
-    HWND edit = reinterpret_cast<HWND>(SendDlgItemMessageA(dialog, 0x47c, CBEM_GETEDITCONTROL, 0, 0));
+    HWND const edit = reinterpret_cast<HWND>(SendDlgItemMessageA(dialog, 0x47c, CBEM_GETEDITCONTROL, 0, 0));
     ReadDialog(script, dialog, edit);
-    std::string const typed = script->typed.empty() ? script->offered : script->typed;
-    if (edit && !script->folder.empty())
-        GoToFolder(dialog, edit, script->folder);
+    std::string const typed = script.typed.empty() ? script.offered : script.typed;
     if (edit)
-        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+    {
+        GoToFolder(dialog, edit, script.folder);
+        SendMessageA(edit, WM_SETTEXT, 0, LPARAM(typed.c_str()));
+    }
     else if (!typed.empty())
         SelectFolder(dialog, typed);
-    test::PressButton(dialog, script->button);
-    if (HWND box = script->box_button ? WaitForBox(dialog) : nullptr)
+    test::PressButton(dialog, script.button);
+    if (HWND box = script.box_button ? WaitForBox(dialog) : nullptr)
     {
-        script->texts = test::StaticTexts(box);
-        test::PressButton(box, script->box_button);
+        script.texts = test::StaticTexts(box);
+        test::PressButton(box, script.box_button);
     }
-    script->closed = WaitUntilClosed(dialog);
-    if (!script->closed)
+    if (!(script.closed = WaitUntilClosed(dialog)))
         CancelLeftOpen(dialog);
 }
 
@@ -142,7 +127,7 @@ std::string Elements(CT_String list)
     return elements;
 }
 
-class FilesDialogTest : public ::testing::Test
+class FilesDialog : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -156,7 +141,7 @@ protected:
     }
     void TearDown() override { SetCurrentDirectoryA("C:\\"); } // lets the scratch folder go
 
-    // Runs the dialog the call shows, driven by the script, and returns its result.
+    // Runs the dialog the call shows, driven by the script, and returns the call's result.
     template <class Call> int Run(Script &script, Call call)
     {
         script.folder = folder_;
@@ -165,96 +150,145 @@ protected:
             test::Driver driver(RunDialog, &script); // joined before the script is read
             result = call();
         }
-        EXPECT_TRUE(script.found) << script.title << " was not shown";
+        EXPECT_EQ(script.title, script.shown) << "the dialog shown";
         EXPECT_TRUE(script.closed) << script.title << " stayed open: " << script.texts;
+        // No owner given, and this thread has no active window: the dialog has none.
+        EXPECT_EQ(owner_, script.owner) << script.title << "'s owner";
         return result;
     }
 
+    ::testing::ScopedTrace trace_{__FILE__, __LINE__, ::testing::UnitTest::GetInstance()->current_test_info()->name()};
     test::ScratchFolder scratch_;
     std::string folder_;
     CT_String filter_{kFilter};
+    HWND owner_ = nullptr;
 };
+using CT_FilesDialogSave = FilesDialog;
+using CT_FilesDialogOpen = FilesDialog;
+using CT_FilesDialogMultiple = FilesDialog;
+using CT_FilesDialogFolder = FilesDialog;
 } // namespace
 
-TEST_F(FilesDialogTest, SaveAndOpenGiveTheFullPathOrLeaveTheStringOnCancel)
+TEST_F(CT_FilesDialogSave, GivesTheFullPathOfTheNameOfferedAfterAskingBeforeOverwriting)
 {
     CT_String file("a.txt");
     Script save = {"Export", IDOK, "", IDYES};
     EXPECT_EQ(1, Run(save, [&] { return CT_FilesDialog::b_ChooseSaveFile(file, filter_, nullptr, CT_ResString()); }));
     EXPECT_EQ("a.txt", save.offered);
-    EXPECT_EQ("Text (*.txt)|All files (*.*)|", save.filters); // description and pattern pairs
-    EXPECT_NE(std::string::npos, save.texts.find("already exists")) << save.texts;
+    EXPECT_NE(std::string::npos, save.texts.find("already exists")) << "the box: " << save.texts;
     EXPECT_STREQ((folder_ + "a.txt").c_str(), file);
-    EXPECT_STREQ(kFilter, filter_);
+}
 
+TEST_F(CT_FilesDialogSave, OffersTheFilterAsDescriptionAndPatternPairsAndLeavesItAsGiven)
+{
+    CT_String file("a.txt");
+    Script save = {"Export", IDCANCEL};
+    EXPECT_EQ(0, Run(save, [&] { return CT_FilesDialog::b_ChooseSaveFile(file, filter_, nullptr, CT_ResString()); }));
+    EXPECT_EQ("Text (*.txt)|All files (*.*)|", save.filters);
+    EXPECT_STREQ(kFilter, filter_);
+}
+
+TEST_F(CT_FilesDialogOpen, GivesTheFullPathOfTheChosenFile)
+{
+    CT_String file("a.txt");
     Script open = {"Import", IDOK, "b.txt"};
     EXPECT_EQ(1, Run(open, [&] { return CT_FilesDialog::b_ChooseOpenFile(file, filter_, nullptr, CT_ResString()); }));
     EXPECT_STREQ((folder_ + "b.txt").c_str(), file);
-
-    CT_ResString title(GetModuleHandleA("Common.dll"), 50, CT_String("%")); // "% log"
-    title.v_Fix(CT_String("Veltrane"), CT_String(""));
-    CT_String kept("keep.txt");
-    Script cancel = {"Veltrane log", IDCANCEL, "a.txt"};
-    HWND const owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_EQ(0, Run(cancel, [&] { return CT_FilesDialog::b_ChooseOpenFile(kept, filter_, owner, title); }));
-    EXPECT_EQ(owner, cancel.owner);
-    EXPECT_EQ(nullptr, open.owner); // none given, and this thread has no active window
-    DestroyWindow(owner);
-    EXPECT_STREQ("keep.txt", kept);
-    EXPECT_EQ(256u, kept.n_GetSize());
 }
 
-TEST_F(FilesDialogTest, MultipleGivesFolderAndNamesOrLeavesTheStrings)
+TEST_F(CT_FilesDialogOpen, CancelLeavesTheStringAndItsRoomAsTheyWere)
+{
+    CT_String file("keep.txt");
+    Script open = {"Import", IDCANCEL, "a.txt"};
+    EXPECT_EQ(0, Run(open, [&] { return CT_FilesDialog::b_ChooseOpenFile(file, filter_, nullptr, CT_ResString()); }));
+    EXPECT_STREQ("keep.txt", file);
+    EXPECT_EQ(256u, file.n_GetSize());
+    EXPECT_EQ(std::string(256 - 8, '\0'), std::string(static_cast<char const *>(file) + 8, 256 - 8)) << "zero tail";
+}
+
+TEST_F(CT_FilesDialogOpen, ShowsACustomTitleFromAResourceString)
+{
+    CT_ResString title(GetModuleHandleA("Common.dll"), 50, CT_String("%")); // "% log"
+    title.v_Fix(CT_String("Veltrane"), CT_String(""));
+    CT_String file("a.txt");
+    Script open = {"Veltrane log", IDCANCEL};
+    EXPECT_EQ(0, Run(open, [&] { return CT_FilesDialog::b_ChooseOpenFile(file, filter_, nullptr, title); }));
+}
+
+TEST_F(CT_FilesDialogOpen, BelongsToTheOwnerGiven)
+{
+    owner_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    CT_String file("a.txt");
+    Script open = {"Import", IDCANCEL};
+    EXPECT_EQ(0, Run(open, [&] { return CT_FilesDialog::b_ChooseOpenFile(file, filter_, owner_, CT_ResString()); }));
+    DestroyWindow(owner_);
+}
+
+TEST_F(CT_FilesDialogMultiple, AddsSeveralNamesBehindThePriorNames)
+{
+    CT_String folder("start"), names("x.dat");
+    Script two = {"Add Files", IDOK, "\"a.txt\" \"b.txt\""};
+    EXPECT_EQ(1, Run(two, [&] { return CT_FilesDialog::b_ChooseOpenMultipleFile(folder, names, filter_, 0); }));
+    EXPECT_EQ(folder_, Elements(folder));
+    EXPECT_EQ("x.dat|a.txt|b.txt", Elements(names));
+}
+
+TEST_F(CT_FilesDialogMultiple, OneNameReplacesThePriorNames)
+{
+    CT_String folder("start"), names("x.dat");
+    Script one = {"Add Files", IDOK, "a.txt"};
+    EXPECT_EQ(1, Run(one, [&] { return CT_FilesDialog::b_ChooseOpenMultipleFile(folder, names, filter_, 0); }));
+    EXPECT_EQ(folder_, Elements(folder));
+    EXPECT_EQ("a.txt", Elements(names));
+}
+
+TEST_F(CT_FilesDialogMultiple, CancelLeavesBothStrings)
 {
     CT_String folder("start"), names("x.dat");
     Script cancel = {"Add Files", IDCANCEL, "\"a.txt\" \"b.txt\""};
     EXPECT_EQ(0, Run(cancel, [&] { return CT_FilesDialog::b_ChooseOpenMultipleFile(folder, names, filter_, 0); }));
     EXPECT_STREQ("start", folder);
     EXPECT_EQ("x.dat", Elements(names));
+}
 
-    Script two = {"Add Files", IDOK, "\"a.txt\" \"b.txt\""};
-    EXPECT_EQ(1, Run(two, [&] { return CT_FilesDialog::b_ChooseOpenMultipleFile(folder, names, filter_, 0); }));
-    EXPECT_EQ(folder_, Elements(folder));
-    EXPECT_EQ("x.dat|a.txt|b.txt", Elements(names)); // behind the prior names
-
-    Script one = {"Add Files", IDOK, "a.txt"};
-    EXPECT_EQ(1, Run(one, [&] { return CT_FilesDialog::b_ChooseOpenMultipleFile(folder, names, filter_, 0); }));
-    EXPECT_EQ(folder_, Elements(folder));
-    EXPECT_EQ("a.txt", Elements(names)); // in place of the prior names
-
+TEST_F(CT_FilesDialogMultiple, APathLongerThanTheRoomRaisesTooManyFilesAndLeavesTheStrings)
+{
     // One chosen path of 257 characters: past the room of 256, within MAX_PATH.
     std::string const name = std::string(257 - folder_.size() - 4, 'n') + ".txt";
     test::WriteBytes(folder_ + name, {'n'});
-    CT_String small("s");
+    CT_String folder("s"), names("x.dat");
+    int raised = -1;
     Script big = {"Add Files", IDOK, name};
-    try
-    {
-        Run(big, [&] { return CT_FilesDialog::b_ChooseOpenMultipleFile(small, names, filter_, 0); });
-        ADD_FAILURE() << "no raise";
-    }
-    catch (et_ErrorCode e_code)
-    {
-        EXPECT_EQ(e_TooManyFiles, e_code);
-    }
+    Run(big, [&] {
+        try { return CT_FilesDialog::b_ChooseOpenMultipleFile(folder, names, filter_, 0); }
+        catch (et_ErrorCode e_code) { return raised = e_code; }
+    });
+    EXPECT_EQ(e_TooManyFiles, raised);
     EXPECT_STREQ("", CT_Errors::co_GetLastParameter());
-    EXPECT_STREQ("s", small);
-    EXPECT_EQ("a.txt", Elements(names));
+    EXPECT_STREQ("s", folder);
+    EXPECT_EQ("x.dat", Elements(names));
 }
 
-TEST_F(FilesDialogTest, BrowseForFolderGivesTheChosenFolderOrLeavesTheString)
+TEST_F(CT_FilesDialogFolder, ShowsThePromptAndCancelLeavesTheString)
 {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); // the browser needs COM
     CT_String folder("D:\\before");
     Script cancel = {"Browse for Folder", IDCANCEL};
     EXPECT_EQ(0, Run(cancel, [&] { return CT_FilesDialog::b_BrowseForFolder(folder, nullptr); }));
-    EXPECT_NE(std::string::npos, cancel.texts.find("Please select a folder below and click OK."));
+    EXPECT_NE(std::string::npos, cancel.texts.find("Please select a folder below and click OK.")) << cancel.texts;
     EXPECT_STREQ("D:\\before", folder);
+    CoUninitialize();
+}
 
+TEST_F(CT_FilesDialogFolder, GivesTheChosenFolderWholeAndGrowsTheRoom)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     // A path of 258 characters: more than the room of 256, within MAX_PATH. Under C:\ as
     // the browser's tree does not reach into the user's profile.
     std::string const top = "C:\\common-browse-" + std::to_string(GetCurrentProcessId());
     std::string const chosen = top + "\\" + std::string(258 - top.size() - 1, 'e');
     ASSERT_TRUE(CreateDirectoryA(top.c_str(), nullptr) && CreateDirectoryA(chosen.c_str(), nullptr));
+    CT_String folder("D:\\before");
     Script pick = {"Browse for Folder", IDOK, chosen};
     EXPECT_EQ(1, Run(pick, [&] { return CT_FilesDialog::b_BrowseForFolder(folder, nullptr); }));
     RemoveDirectoryA(chosen.c_str());
