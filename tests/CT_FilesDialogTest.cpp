@@ -11,6 +11,8 @@
 
 namespace
 {
+// The folder browser needs COM on the thread that shows it, the test thread.
+HRESULT const kCom = CoInitialize(nullptr);
 // Bounds for an emulated 32-bit Wine, where a dialog's steps take seconds.
 DWORD const kBoxTimeoutMs = 60000, kCloseTimeoutMs = 120000;
 
@@ -228,17 +230,14 @@ TEST_F(CT_FilesDialogMultiple, APathLongerThanTheRoomRaisesTooManyFilesAndLeaves
 
 TEST_F(CT_FilesDialogFolder, ShowsThePromptAndCancelLeavesTheString)
 {
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); // the browser needs COM
     Script const browse = Run(kFolder, {"Browse for Folder", IDCANCEL});
     EXPECT_EQ(0, browse.result);
     EXPECT_NE(std::string::npos, browse.texts.find("Please select a folder below and click OK.")) << browse.texts;
     EXPECT_STREQ("a.txt", answer_);
-    CoUninitialize();
 }
 
 TEST_F(CT_FilesDialogFolder, GivesTheChosenFolderWholeInARoomGrownToFit)
 {
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     // A path of 258 characters: more than the room of 256, within MAX_PATH. Under C:\ as
     // the browser's tree does not reach into the user's profile.
     std::string const top = "C:\\common-browse-" + std::to_string(GetCurrentProcessId());
@@ -249,5 +248,4 @@ TEST_F(CT_FilesDialogFolder, GivesTheChosenFolderWholeInARoomGrownToFit)
     RemoveDirectoryA(top.c_str());
     EXPECT_STREQ(chosen.c_str(), answer_);
     EXPECT_EQ(chosen.size() + 256, answer_.n_GetSize());
-    CoUninitialize();
 }

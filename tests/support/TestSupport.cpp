@@ -98,20 +98,15 @@ HWND WaitForWindow(char const *title, DWORD timeout_ms)
 std::string WindowText(HWND window)
 {
     char text[4096] = {0};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    return GetWindowTextA(window, text, sizeof text) ? text : "";
 }
 
 std::string StaticTexts(HWND window)
 {
     std::string all;
-    HWND child = nullptr;
-    while ((child = FindWindowExA(window, child, "Static", nullptr)) != nullptr)
-    {
-        std::string const text = WindowText(child);
-        if (!text.empty())
-            all += (all.empty() ? "" : "\n") + text;
-    }
+    for (HWND child = nullptr; (child = FindWindowExA(window, child, "Static", nullptr)) != nullptr;)
+        if (!WindowText(child).empty())
+            all += (all.empty() ? "" : "\n") + WindowText(child);
     return all;
 }
 

@@ -53,15 +53,12 @@ void PressButton(HWND dialog, int id);
 /// Runs an action on a helper thread while the test thread shows a modal box.
 /// The action writes into the test's objects until it returns, so the test
 /// goes on only once it has: the thread is joined, however long it takes.
-class Driver
+struct Driver
 {
-public:
     typedef void (*Action)(void *context);
-    Driver(Action action, void *context) : thread_(action, context) {}
-    ~Driver() { thread_.join(); }
-
-private:
-    std::thread thread_;
+    Driver(Action action, void *context) : thread(action, context) {}
+    ~Driver() { thread.join(); }
+    std::thread thread;
 };
 } // namespace test
 
