@@ -94,7 +94,10 @@ void RunDialog(void *context)
     // one expected) is cancelled with its boxes, so that the test fails instead of hanging.
     script.shown += " (cancelled)";
     for (HWND box; (box = BoxOver(dialog, 2000)) != nullptr; Closed(box))
+    {
+        script.shown += " under the box \"" + test::StaticTexts(box) + "\"";
         test::PressButton(box, IDCANCEL);
+    }
     test::PressButton(dialog, IDCANCEL);
     Closed(dialog);
 }
