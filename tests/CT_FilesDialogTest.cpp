@@ -3,6 +3,7 @@
 #include "CT_FilesDialog.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -65,10 +66,10 @@ void Answer(Script &script, HWND dialog)
 {
     script.owner = GetWindow(dialog, GW_OWNER);
     script.texts = test::StaticTexts(dialog);
-    HWND const edit = reinterpret_cast<HWND>(SendDlgItemMessageA(dialog, 0x47c, CBEM_GETEDITCONTROL, 0, 0));
+    HWND const edit = reinterpret_cast<HWND>(SendDlgItemMessageA(dialog, cmb13, CBEM_GETEDITCONTROL, 0, 0));
     script.offered = test::WindowText(edit);
     char text[256] = {0};
-    for (int n_item = 0; SendDlgItemMessageA(dialog, 0x470, CB_GETLBTEXT, n_item, LPARAM(text)) > 0; ++n_item)
+    for (int n_item = 0; SendDlgItemMessageA(dialog, cmb1, CB_GETLBTEXT, n_item, LPARAM(text)) > 0; ++n_item)
         script.filters += std::string(text) + "|";
     Type(dialog, edit, script.folder, script.typed.empty() ? script.offered : script.typed);
     test::PressButton(dialog, script.button);
