@@ -1,136 +1,106 @@
-// The dialogs are Wine's own: a helper thread finds each by its title, reads
-// what it offers, types into it and presses its buttons.
+// The dialogs are Wine's own: a helper thread waits for each, reads what it
+// offers, types into it and presses its buttons, as a user would.
 #include "CT_FilesDialog.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
-#include <objbase.h>
 #include <shlobj.h>
-
-#include <string>
 
 #include "CT_Errors.h"
 #include "TestSupport.h"
 
 namespace
 {
-char const kFilter[] = "Text (*.txt)|*.txt|All files (*.*)|*.*||";
+// The folder browser needs COM on the thread that shows it, the test thread.
+HRESULT const kCom = CoInitialize(nullptr);
+// Bounds for an emulated 32-bit Wine, where a dialog's steps take seconds.
+DWORD const kBoxTimeoutMs = 60000, kCloseTimeoutMs = 120000;
 
 // What the helper thread does with one dialog, and what it saw there.
 struct Script
 {
-    char const *title;
+    char const *title; // the one expected
     int button;
-    std::string typed;  // for the file-name field, or the folder to select
+    std::string typed;  // into the file-name field (none: the name offered), or the folder to select
     int box_button = 0; // answers the box the button raises
-    std::string folder; // a file dialog is first taken there, wherever it opened
-    bool found = false;
-    bool closed = false; // the dialog went away after the button (and the box)
+    // Where a file dialog is first taken, wherever it opened; then what the helper saw: the title
+    // (marked when the dialog had to be cancelled), the name and filters offered, the texts of
+    // the box, if any, else of the dialog; and the call's result, or the code it raised, negated.
+    std::string folder, shown, offered, filters, texts;
     HWND owner = nullptr;
-    std::string offered, filters, texts; // texts: of the box, if any, else of the dialog
+    int result = -1;
 };
 
-// Bounds for an emulated 32-bit Wine, where a dialog's steps take seconds.
-DWORD const kBoxTimeoutMs = 60000;
-DWORD const kCloseTimeoutMs = 120000;
-
-// A visible window of this process that the owner owns: the box its button raised.
-HWND WaitForBox(HWND owner)
-{
-    for (DWORD const start = GetTickCount(); GetTickCount() - start <= kBoxTimeoutMs; Sleep(50))
-        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
-            if (GetWindow(window, GW_OWNER) == owner && IsWindowVisible(window))
-                return window;
-    return nullptr;
-}
-
-bool WaitUntilClosed(HWND dialog)
+bool Closed(HWND window)
 {
     for (DWORD const start = GetTickCount(); GetTickCount() - start <= kCloseTimeoutMs; Sleep(50))
-        if (!IsWindow(dialog))
+        if (!IsWindow(window))
             return true;
     return false;
 }
 
-// A dialog left open (it refused the input, or shows a box nobody expected)
-// is cancelled, so that the test fails instead of hanging.
-void CancelLeftOpen(HWND dialog)
+// A window the dialog owns: the box its button raised.
+HWND BoxOver(HWND dialog, DWORD timeout_ms)
 {
-    if (!dialog)
+    return test::WaitForWindow([dialog](HWND window) { return GetWindow(window, GW_OWNER) == dialog; }, timeout_ms);
+}
+
+// Wine's file dialogs open in the folder the program used last, which may be an earlier
+// test's: the folder is typed and opened first, as a user would. The folder browser fills
+// its tree as it goes and does not select a folder it cannot find yet (a fresh Wine prefix
+// showed it once): it is asked again for two seconds, as its answer tells nothing.
+void Type(HWND dialog, HWND edit, std::string const &folder, std::string const &typed)
+{
+    for (int n_try = 0; !edit && !typed.empty() && n_try < 20; ++n_try, Sleep(100))
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, LPARAM(typed.c_str()));
+    if (!edit)
         return;
-    for (HWND box; (box = WaitForBox(dialog)) != nullptr && IsWindow(box); WaitUntilClosed(box))
-        test::PressButton(box, IDCANCEL);
-    test::PressButton(dialog, IDCANCEL);
-    WaitUntilClosed(dialog);
+    SendMessageA(edit, WM_SETTEXT, 0, LPARAM(folder.c_str()));
+    SendMessageA(dialog, WM_COMMAND, IDOK, LPARAM(GetDlgItem(dialog, IDOK)));
+    SendMessageA(edit, WM_SETTEXT, 0, LPARAM(typed.c_str()));
 }
 
-HWND AnyDialogOfThisProcess()
+// Reads the dialog, types into it, presses the button and answers the box it raises.
+void Answer(Script &script, HWND dialog)
 {
-    for (HWND window = FindWindowA("#32770", nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
-    {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId() && IsWindowVisible(window))
-            return window;
-    }
-    return nullptr;
-}
-
-// Wine's file dialogs open in the folder the program used last, which may be
-// an earlier test's: the folder is typed and opened first, as a user would.
-void GoToFolder(HWND dialog, HWND edit, std::string const &folder)
-{
-    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-}
-
-// The folder browser fills its tree as it goes, and a folder it cannot find
-// yet is not selected (a fresh Wine prefix showed it once): it is asked again
-// for two seconds. Its answer tells nothing, and its tree shows no caret move.
-void SelectFolder(HWND browser, std::string const &folder)
-{
-    for (int n_try = 0; n_try < 20; ++n_try, Sleep(100))
-        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-}
-
-void ReadDialog(Script *script, HWND dialog, HWND edit)
-{
-    script->texts = test::StaticTexts(dialog);
-    script->offered = test::WindowText(edit);
+    script.owner = GetWindow(dialog, GW_OWNER);
+    script.texts = test::StaticTexts(dialog);
+    HWND const edit = reinterpret_cast<HWND>(SendDlgItemMessageA(dialog, cmb13, CBEM_GETEDITCONTROL, 0, 0));
+    script.offered = test::WindowText(edit);
     char text[256] = {0};
-    for (int n_item = 0; SendDlgItemMessageA(dialog, 0x470, CB_GETLBTEXT, n_item, LPARAM(text)) > 0; ++n_item)
-        script->filters += std::string(text) + "|";
+    for (int n_item = 0; SendDlgItemMessageA(dialog, cmb1, CB_GETLBTEXT, n_item, LPARAM(text)) > 0; ++n_item)
+        script.filters += std::string(text) + "|";
+    Type(dialog, edit, script.folder, script.typed.empty() ? script.offered : script.typed);
+    test::PressButton(dialog, script.button);
+    if (HWND const box = script.box_button ? BoxOver(dialog, kBoxTimeoutMs) : nullptr)
+    {
+        script.texts = test::StaticTexts(box);
+        test::PressButton(box, script.box_button);
+    }
 }
 
 void RunDialog(void *context)
 {
-    Script *script = static_cast<Script *>(context);
-    HWND dialog = test::WaitForWindow(script->title);
-    script->found = dialog != nullptr;
-    script->owner = GetWindow(dialog, GW_OWNER);
-    if (!dialog) // another dialog than the one expected: cancel it, so the test goes on
-        return CancelLeftOpen(AnyDialogOfThisProcess());
-    // Answered once the dialog's own thread runs its message loop.
-    DWORD_PTR ignored = 0;
+    Script &script = *static_cast<Script *>(context);
+    HWND const dialog = test::WaitForWindow([](HWND) { return true; }); // the first window this process shows
+    script.shown = test::WindowText(dialog);
+    DWORD_PTR ignored = 0; // answered once the dialog's own thread runs its message loop
     SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, kCloseTimeoutMs, &ignored);
-    HWND edit = reinterpret_cast<HWND>(SendDlgItemMessageA(dialog, 0x47c, CBEM_GETEDITCONTROL, 0, 0));
-    ReadDialog(script, dialog, edit);
-    std::string const typed = script->typed.empty() ? script->offered : script->typed;
-    if (edit && !script->folder.empty())
-        GoToFolder(dialog, edit, script->folder);
-    if (edit)
-        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
-    else if (!typed.empty())
-        SelectFolder(dialog, typed);
-    test::PressButton(dialog, script->button);
-    if (HWND box = script->box_button ? WaitForBox(dialog) : nullptr)
+    if (script.shown == script.title) // another one is only cancelled, so the test goes on
+        Answer(script, dialog);
+    if (script.shown == script.title && Closed(dialog))
+        return;
+    // A dialog left open (it refused the input, shows a box nobody expected, or is not the
+    // one expected) is cancelled with its boxes, so that the test fails instead of hanging.
+    script.shown += " (cancelled)";
+    for (HWND box; (box = BoxOver(dialog, 2000)) != nullptr; Closed(box))
     {
-        script->texts = test::StaticTexts(box);
-        test::PressButton(box, script->box_button);
+        script.shown += " under the box \"" + test::StaticTexts(box) + "\"";
+        test::PressButton(box, IDCANCEL);
     }
-    script->closed = WaitUntilClosed(dialog);
-    if (!script->closed)
-        CancelLeftOpen(dialog);
+    test::PressButton(dialog, IDCANCEL);
+    Closed(dialog);
 }
 
 std::string Elements(CT_String list)
@@ -142,7 +112,9 @@ std::string Elements(CT_String list)
     return elements;
 }
 
-class FilesDialogTest : public ::testing::Test
+enum Dialog { kSave, kOpen, kMultiple, kFolder };
+
+class FilesDialog : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -150,116 +122,134 @@ protected:
         char full[MAX_PATH] = {0};
         GetLongPathNameA(scratch_.Path().c_str(), full, sizeof full);
         folder_ = std::string(full) + "\\";
-        test::WriteBytes(folder_ + "a.txt", {'a'});
-        test::WriteBytes(folder_ + "b.txt", {'b'});
+        for (char const *name : {"a.txt", "b.txt"})
+            test::WriteBytes(folder_ + name, {'x'});
         ASSERT_TRUE(SetCurrentDirectoryA(full)); // where Wine's file dialogs open
     }
     void TearDown() override { SetCurrentDirectoryA("C:\\"); } // lets the scratch folder go
 
-    // Runs the dialog the call shows, driven by the script, and returns its result.
-    template <class Call> int Run(Script &script, Call call)
+    // Shows the dialog, driven by the script, and returns what the helper saw and the call's result.
+    Script Run(Dialog dialog, Script script)
     {
         script.folder = folder_;
-        int result = 0;
+        try
         {
-            test::Driver driver(RunDialog, &script); // joined before the script is read
-            result = call();
+            test::Driver driver(RunDialog, &script); // joined before the script is read, even on a raise
+            script.result =
+                dialog == kSave   ? CT_FilesDialog::b_ChooseSaveFile(answer_, filter_, owner_, title_)
+                : dialog == kOpen ? CT_FilesDialog::b_ChooseOpenFile(answer_, filter_, owner_, title_)
+                : dialog == kMultiple ? CT_FilesDialog::b_ChooseOpenMultipleFile(answer_, names_, filter_, owner_)
+                                      : CT_FilesDialog::b_BrowseForFolder(answer_, owner_);
         }
-        EXPECT_TRUE(script.found) << script.title << " was not shown";
-        EXPECT_TRUE(script.closed) << script.title << " stayed open: " << script.texts;
-        return result;
+        catch (et_ErrorCode e_code)
+        {
+            script.result = -e_code;
+        }
+        EXPECT_EQ(script.title, script.shown) << script.texts;
+        EXPECT_EQ(owner_, script.owner) << "the owner"; // none given, and none active: none
+        return script;
     }
 
+    ::testing::ScopedTrace trace_{__FILE__, __LINE__, ::testing::UnitTest::GetInstance()->current_test_info()->name()};
     test::ScratchFolder scratch_;
     std::string folder_;
-    CT_String filter_{kFilter};
+    CT_String filter_{"Text (*.txt)|*.txt|All files (*.*)|*.*||"}, answer_{"a.txt"}, names_{"x.dat"};
+    CT_ResString title_;
+    HWND owner_ = nullptr;
 };
+using CT_FilesDialogSave = FilesDialog;
+using CT_FilesDialogOpen = FilesDialog;
+using CT_FilesDialogMultiple = FilesDialog;
+using CT_FilesDialogFolder = FilesDialog;
 } // namespace
 
-TEST_F(FilesDialogTest, SaveAndOpenGiveTheFullPathOrLeaveTheStringOnCancel)
+TEST_F(CT_FilesDialogSave, GivesTheFullPathOfTheNameOfferedAfterAskingBeforeOverwriting)
 {
-    CT_String file("a.txt");
-    Script save = {"Export", IDOK, "", IDYES};
-    EXPECT_EQ(1, Run(save, [&] { return CT_FilesDialog::b_ChooseSaveFile(file, filter_, nullptr, CT_ResString()); }));
+    Script const save = Run(kSave, {"Export", IDOK, "", IDYES});
+    EXPECT_EQ(1, save.result);
     EXPECT_EQ("a.txt", save.offered);
-    EXPECT_EQ("Text (*.txt)|All files (*.*)|", save.filters); // description and pattern pairs
-    EXPECT_NE(std::string::npos, save.texts.find("already exists")) << save.texts;
-    EXPECT_STREQ((folder_ + "a.txt").c_str(), file);
-    EXPECT_STREQ(kFilter, filter_);
-
-    Script open = {"Import", IDOK, "b.txt"};
-    EXPECT_EQ(1, Run(open, [&] { return CT_FilesDialog::b_ChooseOpenFile(file, filter_, nullptr, CT_ResString()); }));
-    EXPECT_STREQ((folder_ + "b.txt").c_str(), file);
-
-    CT_ResString title(GetModuleHandleA("Common.dll"), 50, CT_String("%")); // "% log"
-    title.v_Fix(CT_String("Veltrane"), CT_String(""));
-    CT_String kept("keep.txt");
-    Script cancel = {"Veltrane log", IDCANCEL, "a.txt"};
-    HWND const owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_EQ(0, Run(cancel, [&] { return CT_FilesDialog::b_ChooseOpenFile(kept, filter_, owner, title); }));
-    EXPECT_EQ(owner, cancel.owner);
-    EXPECT_EQ(nullptr, open.owner); // none given, and this thread has no active window
-    DestroyWindow(owner);
-    EXPECT_STREQ("keep.txt", kept);
-    EXPECT_EQ(256u, kept.n_GetSize());
+    EXPECT_NE(std::string::npos, save.texts.find("already exists")) << "the box: " << save.texts;
+    EXPECT_STREQ((folder_ + "a.txt").c_str(), answer_);
 }
 
-TEST_F(FilesDialogTest, MultipleGivesFolderAndNamesOrLeavesTheStrings)
+TEST_F(CT_FilesDialogSave, OffersTheFilterAsDescriptionAndPatternPairsAndLeavesItAsGiven)
 {
-    CT_String folder("start"), names("x.dat");
-    Script cancel = {"Add Files", IDCANCEL, "\"a.txt\" \"b.txt\""};
-    EXPECT_EQ(0, Run(cancel, [&] { return CT_FilesDialog::b_ChooseOpenMultipleFile(folder, names, filter_, 0); }));
-    EXPECT_STREQ("start", folder);
-    EXPECT_EQ("x.dat", Elements(names));
+    EXPECT_EQ("Text (*.txt)|All files (*.*)|", Run(kSave, {"Export", IDCANCEL}).filters);
+    EXPECT_STREQ("Text (*.txt)|*.txt|All files (*.*)|*.*||", filter_);
+}
 
-    Script two = {"Add Files", IDOK, "\"a.txt\" \"b.txt\""};
-    EXPECT_EQ(1, Run(two, [&] { return CT_FilesDialog::b_ChooseOpenMultipleFile(folder, names, filter_, 0); }));
-    EXPECT_EQ(folder_, Elements(folder));
-    EXPECT_EQ("x.dat|a.txt|b.txt", Elements(names)); // behind the prior names
+TEST_F(CT_FilesDialogOpen, GivesTheFullPathOfTheChosenFile)
+{
+    EXPECT_EQ(1, Run(kOpen, {"Import", IDOK, "b.txt"}).result);
+    EXPECT_STREQ((folder_ + "b.txt").c_str(), answer_);
+}
 
-    Script one = {"Add Files", IDOK, "a.txt"};
-    EXPECT_EQ(1, Run(one, [&] { return CT_FilesDialog::b_ChooseOpenMultipleFile(folder, names, filter_, 0); }));
-    EXPECT_EQ(folder_, Elements(folder));
-    EXPECT_EQ("a.txt", Elements(names)); // in place of the prior names
+TEST_F(CT_FilesDialogOpen, CancelLeavesTheStringAndItsRoomAsTheyWere)
+{
+    EXPECT_EQ(0, Run(kOpen, {"Import", IDCANCEL, "b.txt"}).result);
+    EXPECT_STREQ("a.txt", answer_);
+    EXPECT_EQ(256u, answer_.n_GetSize());
+    EXPECT_EQ(std::string(251, '\0'), std::string(static_cast<char const *>(answer_) + 5, 251)) << "the zero tail";
+}
 
-    // One chosen path of 257 characters: past the room of 256, within MAX_PATH.
-    std::string const name = std::string(257 - folder_.size() - 4, 'n') + ".txt";
+TEST_F(CT_FilesDialogOpen, ShowsACustomTitleUnderTheOwnerGiven)
+{
+    title_ = CT_ResString(GetModuleHandleA("Common.dll"), 50, CT_String("%")); // "% log"
+    title_.v_Fix(CT_String("Veltrane"), CT_String(""));
+    owner_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(0, Run(kOpen, {"Veltrane log", IDCANCEL}).result);
+    DestroyWindow(owner_);
+}
+
+TEST_F(CT_FilesDialogMultiple, AddsSeveralNamesBehindThePriorNames)
+{
+    EXPECT_EQ(1, Run(kMultiple, {"Add Files", IDOK, "\"a.txt\" \"b.txt\""}).result);
+    EXPECT_STREQ(folder_.c_str(), answer_);
+    EXPECT_EQ("x.dat|a.txt|b.txt", Elements(names_));
+}
+
+TEST_F(CT_FilesDialogMultiple, OneNameReplacesThePriorNames)
+{
+    EXPECT_EQ(1, Run(kMultiple, {"Add Files", IDOK, "b.txt"}).result);
+    EXPECT_STREQ(folder_.c_str(), answer_);
+    EXPECT_EQ("b.txt", Elements(names_));
+}
+
+TEST_F(CT_FilesDialogMultiple, CancelLeavesBothStrings)
+{
+    EXPECT_EQ(0, Run(kMultiple, {"Add Files", IDCANCEL, "\"a.txt\" \"b.txt\""}).result);
+    EXPECT_STREQ("a.txt", answer_);
+    EXPECT_EQ("x.dat", Elements(names_));
+}
+
+TEST_F(CT_FilesDialogMultiple, APathLongerThanTheRoomRaisesTooManyFilesAndLeavesBothStrings)
+{
+    std::string const name = std::string(257 - folder_.size() - 4, 'n') + ".txt"; // 257 characters with the folder
     test::WriteBytes(folder_ + name, {'n'});
-    CT_String small("s");
-    Script big = {"Add Files", IDOK, name};
-    try
-    {
-        Run(big, [&] { return CT_FilesDialog::b_ChooseOpenMultipleFile(small, names, filter_, 0); });
-        ADD_FAILURE() << "no raise";
-    }
-    catch (et_ErrorCode e_code)
-    {
-        EXPECT_EQ(e_TooManyFiles, e_code);
-    }
+    EXPECT_EQ(-e_TooManyFiles, Run(kMultiple, {"Add Files", IDOK, name}).result);
     EXPECT_STREQ("", CT_Errors::co_GetLastParameter());
-    EXPECT_STREQ("s", small);
-    EXPECT_EQ("a.txt", Elements(names));
+    EXPECT_STREQ("a.txt", answer_);
+    EXPECT_EQ("x.dat", Elements(names_));
 }
 
-TEST_F(FilesDialogTest, BrowseForFolderGivesTheChosenFolderOrLeavesTheString)
+TEST_F(CT_FilesDialogFolder, ShowsThePromptAndCancelLeavesTheString)
 {
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); // the browser needs COM
-    CT_String folder("D:\\before");
-    Script cancel = {"Browse for Folder", IDCANCEL};
-    EXPECT_EQ(0, Run(cancel, [&] { return CT_FilesDialog::b_BrowseForFolder(folder, nullptr); }));
-    EXPECT_NE(std::string::npos, cancel.texts.find("Please select a folder below and click OK."));
-    EXPECT_STREQ("D:\\before", folder);
+    Script const browse = Run(kFolder, {"Browse for Folder", IDCANCEL});
+    EXPECT_EQ(0, browse.result);
+    EXPECT_NE(std::string::npos, browse.texts.find("Please select a folder below and click OK.")) << browse.texts;
+    EXPECT_STREQ("a.txt", answer_);
+}
 
+TEST_F(CT_FilesDialogFolder, GivesTheChosenFolderWholeInARoomGrownToFit)
+{
     // A path of 258 characters: more than the room of 256, within MAX_PATH. Under C:\ as
     // the browser's tree does not reach into the user's profile.
     std::string const top = "C:\\common-browse-" + std::to_string(GetCurrentProcessId());
     std::string const chosen = top + "\\" + std::string(258 - top.size() - 1, 'e');
     ASSERT_TRUE(CreateDirectoryA(top.c_str(), nullptr) && CreateDirectoryA(chosen.c_str(), nullptr));
-    Script pick = {"Browse for Folder", IDOK, chosen};
-    EXPECT_EQ(1, Run(pick, [&] { return CT_FilesDialog::b_BrowseForFolder(folder, nullptr); }));
+    EXPECT_EQ(1, Run(kFolder, {"Browse for Folder", IDOK, chosen}).result);
     RemoveDirectoryA(chosen.c_str());
     RemoveDirectoryA(top.c_str());
-    EXPECT_STREQ(chosen.c_str(), folder);
-    EXPECT_EQ(chosen.size() + 256, folder.n_GetSize());
-    CoUninitialize();
+    EXPECT_STREQ(chosen.c_str(), answer_);
+    EXPECT_EQ(chosen.size() + 256, answer_.n_GetSize());
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <utility>
 
 namespace test
 {
@@ -17,14 +16,6 @@ void RemoveTree(std::string const &folder)
     for (; entry != end; entry.increment(ignored))
         SetFileAttributesA(entry->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
     std::filesystem::remove_all(folder, ignored);
-}
-
-DWORD WINAPI RunAction(LPVOID param)
-{
-    std::pair<Driver::Action, void *> const *job = static_cast<std::pair<Driver::Action, void *> *>(param);
-    job->first(job->second);
-    delete job;
-    return 0;
 }
 } // namespace
 
@@ -86,57 +77,41 @@ std::vector<unsigned char> Utf16Bytes(std::string const &text)
     return bytes;
 }
 
-HWND WaitForWindow(char const *title, DWORD timeout_ms)
+HWND WaitForWindow(std::function<bool(HWND)> const &wanted, DWORD timeout_ms)
 {
     for (DWORD const start = GetTickCount(); GetTickCount() - start <= timeout_ms; Sleep(50))
-    {
-        HWND window = nullptr;
-        while ((window = FindWindowExA(nullptr, window, nullptr, title)) != nullptr)
+        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
         {
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId() && IsWindowVisible(window) && WindowText(window) == title)
+            if (process == GetCurrentProcessId() && IsWindowVisible(window) && wanted(window))
                 return window;
         }
-    }
     return nullptr;
+}
+
+HWND WaitForWindow(char const *title, DWORD timeout_ms)
+{
+    return WaitForWindow([title](HWND window) { return WindowText(window) == title; }, timeout_ms);
 }
 
 std::string WindowText(HWND window)
 {
     char text[4096] = {0};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    return GetWindowTextA(window, text, sizeof text) ? text : "";
 }
 
 std::string StaticTexts(HWND window)
 {
     std::string all;
-    HWND child = nullptr;
-    while ((child = FindWindowExA(window, child, "Static", nullptr)) != nullptr)
-    {
-        std::string const text = WindowText(child);
-        if (!text.empty())
-            all += (all.empty() ? "" : "\n") + text;
-    }
+    for (HWND child = nullptr; (child = FindWindowExA(window, child, "Static", nullptr)) != nullptr;)
+        if (!WindowText(child).empty())
+            all += (all.empty() ? "" : "\n") + WindowText(child);
     return all;
 }
 
 void PressButton(HWND dialog, int id)
 {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-Driver::Driver(Action action, void *context)
-    : thread_(CreateThread(nullptr, 0, RunAction, new std::pair<Action, void *>(action, context), 0, nullptr))
-{
-}
-
-// The action writes into the test's objects until it returns, so the test
-// must not go on before: a thread left running would write into freed memory.
-Driver::~Driver()
-{
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
 }
 } // namespace test

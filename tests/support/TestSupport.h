@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace test
@@ -36,8 +38,11 @@ DWORD HandleCount();
 /// The bytes of a narrow text stored as 16-bit little-endian units.
 std::vector<unsigned char> Utf16Bytes(std::string const &text);
 
+/// Waits for a visible top-level window of this process that `wanted` accepts,
+/// or null after the timeout. Generous by default: under emulated 32-bit Wine
+/// a dialog takes tens of seconds to show.
+HWND WaitForWindow(std::function<bool(HWND)> const &wanted, DWORD timeout_ms = 180000);
 /// Waits for a visible top-level window of this process with that title.
-/// Generous: under emulated 32-bit Wine a dialog takes tens of seconds to show.
 HWND WaitForWindow(char const *title, DWORD timeout_ms = 180000);
 std::string WindowText(HWND window);
 /// The texts of the window's static controls, in child order, joined by '\n'.
@@ -45,19 +50,15 @@ std::string StaticTexts(HWND window);
 /// Clicks the button with that control ID, as a user would.
 void PressButton(HWND dialog, int id);
 
-/// Runs a function on a helper thread while the test thread shows a modal box.
-class Driver
+/// Runs an action on a helper thread while the test thread shows a modal box.
+/// The action writes into the test's objects until it returns, so the test
+/// goes on only once it has: the thread is joined, however long it takes.
+struct Driver
 {
-public:
     typedef void (*Action)(void *context);
-    Driver(Action action, void *context);
-    /// Waits for the helper thread to finish, however long it takes.
-    ~Driver();
-    Driver(Driver const &) = delete;
-    Driver &operator=(Driver const &) = delete;
-
-private:
-    HANDLE thread_;
+    Driver(Action action, void *context) : thread(action, context) {}
+    ~Driver() { thread.join(); }
+    std::thread thread;
 };
 } // namespace test
 
