@@ -116,7 +116,8 @@ struct Search { char const *name; char const *list; char const *pattern; int i_s
 class CT_StringSearch : public testing::TestWithParam<Search> {};
 TEST_P(CT_StringSearch, )
 {
-    EXPECT_EQ(GetParam().i_found, List(GetParam().list).i_Search(CT_String(GetParam().pattern), GetParam().i_start));
+    Search const &co = GetParam();
+    EXPECT_EQ(co.i_found, List(co.list).i_Search(CT_String(co.pattern), co.i_start)) << co.name;
 }
 INSTANTIATE_TEST_SUITE_P(, CT_StringSearch, testing::ValuesIn(std::vector<Search>{
     {"FindsAMatchInsideABrokenPartialMatch", "ababac", "abac", 0, 2},
@@ -130,7 +131,7 @@ TEST_P(CT_StringCopyOut, )
     std::string co_out(GetParam().n_size + 1, '#'); // and one byte behind the size, which must stay
     List("a.txt|b.txt").v_Set(&co_out[0], GetParam().n_size);
     std::replace(co_out.begin(), co_out.end(), '\0', '|');
-    EXPECT_EQ(GetParam().bytes + "#", co_out);
+    EXPECT_EQ(GetParam().bytes + "#", co_out) << GetParam().name;
 }
 INSTANTIATE_TEST_SUITE_P(, CT_StringCopyOut, testing::ValuesIn(std::vector<CopyOut>{
     {"ASizeOfZeroWritesNothing", 0, ""},
