@@ -1,7 +1,8 @@
 // Random operation sequences on CT_String, checked after every step against a
 // plain model: the buffer as bytes and a cursor offset, each rule written out
 // literally (growth on append, std::string's search, a walk from the start for
-// lists, the cursor-in-list rules).
+// lists, the cursor-in-list rules). The model is where the capacity rules
+// live in full; the unit tests show only a few examples of them.
 #include "CT_String.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -11,10 +12,11 @@
 #include <string>
 #include <vector>
 
-namespace
-{
 /// Rooms beyond this end an input: self-appends double the text at each step.
 unsigned int const kn_MaxRoom = 20000;
+
+/// A difference between the string and its model ends the run with the input that caused it.
+static void Require(bool b_holds) { if (!b_holds) std::abort(); }
 
 struct Model
 {
@@ -23,24 +25,26 @@ struct Model
 
     unsigned int Room() const { return ao_bytes.size() - 1 - n_cursor; }
     std::string Text(unsigned int n_offset = 0) const { return &ao_bytes[n_cursor + n_offset]; }
-    /// Empties the room while the size fits it; else only the bytes before the cursor stay.
+    /// Empties the room while the size fits it; else only the bytes before the cursor stay, and the cursor
+    /// gets a fresh room: 256 below 256 bytes, else the size + 256 (a copy, an assignment, a new string).
     void SetSize(unsigned int n_size)
     {
         unsigned int const n_room = n_size < Room() ? Room() : n_size < 256 ? 256 : n_size + 256;
         ao_bytes.resize(n_cursor);
         ao_bytes.resize(n_cursor + n_room + 1, 0);
     }
+    /// Growth keeps every byte: the size + 512 from the start, plus the cursor's offset 512 or more bytes into a list.
     void ReSize(unsigned int n_size)
     {
         if (n_size > Room())
             ao_bytes.resize(n_size + 512 + (n_cursor >= 512 ? n_cursor : 0) + 1, 0);
     }
+    /// Grows when both texts exceed the room, then zero-fills every byte behind the new text.
     void Append(std::string const &co_text)
     {
-        unsigned int const n_end = n_cursor + Text().size();
-        ReSize(n_end - n_cursor + co_text.size());
-        std::copy(co_text.begin(), co_text.end(), ao_bytes.begin() + n_end);
-        std::fill(ao_bytes.begin() + n_end + co_text.size(), ao_bytes.end(), 0);
+        ReSize(Text().size() + co_text.size());
+        auto const p_end = std::copy(co_text.begin(), co_text.end(), ao_bytes.begin() + n_cursor + Text().size());
+        std::fill(p_end, ao_bytes.end(), 0);
     }
     int Search(std::string const &co_pattern, unsigned int n_start) const
     {
@@ -57,11 +61,10 @@ struct Model
     {
         for (n_cursor = 0; Next();)
             continue;
-        if (Room() == 0 && ao_bytes[n_cursor - 1] != 0 && co_list[0] != 0) // a last element ending in the extra byte stays whole
-        {
-            ReSize(1);
-            ++n_cursor;
-        }
+        // A last element ending in the extra byte stays whole: the new ones go behind its terminator.
+        bool const b_behind = Room() == 0 && ao_bytes[n_cursor - 1] != 0 && co_list[0] != 0;
+        ReSize(b_behind ? 1 : 0);
+        n_cursor += b_behind;
         for (size_t n = 0, n_length; (n_length = co_list.find('\0', n) - n) != 0; n += n_length + 1)
         {
             ReSize(n_length == Room() ? n_length + 1 : 0); // an element that would fill the room exactly
@@ -78,12 +81,11 @@ struct Model
     }
 };
 
-void Step(FuzzedDataProvider &co_data, CT_String &co_string, Model &co_model)
+static void Step(FuzzedDataProvider &co_data, CT_String &co_string, Model &co_model)
 {
     // Short texts over a small alphabet find each other; long ones, padded cheaply, cross the capacity steps.
     std::string co_text = co_data.ConsumeBytesAsString(co_data.ConsumeIntegralInRange(0, 8));
-    for (char &c_char : co_text)
-        c_char = "abc\xe9"[c_char & 3];
+    std::transform(co_text.begin(), co_text.end(), co_text.begin(), [](char c_char) { return "abc\xe9"[c_char & 3]; });
     co_text.append(co_data.ConsumeBool() ? co_data.ConsumeIntegralInRange(0, 1100) : 0, 'b');
     // Half the texts are the string's own bytes, from anywhere in its room.
     unsigned int const n_offset = co_data.ConsumeBool() ? co_data.ConsumeIntegralInRange(0u, co_model.Room()) : 0;
@@ -99,13 +101,10 @@ void Step(FuzzedDataProvider &co_data, CT_String &co_string, Model &co_model)
         co_string += p_source;
         return co_model.Append(co_source);
     case 2:
-        if (co_string.i_Search(CT_String(co_text.c_str()), n_offset % 9) != co_model.Search(co_text, n_offset % 9))
-            std::abort();
-        return;
+        return Require(co_string.i_Search(CT_String(co_text.c_str()), n_offset % 9) ==
+                       co_model.Search(co_text, n_offset % 9));
     case 3:
-        if (co_string.b_NextElement() != co_model.Next())
-            std::abort();
-        return;
+        return Require(co_string.b_NextElement() == co_model.Next());
     case 4:
         co_string.v_AddElement(n_offset != 0 ? co_string : static_cast<CT_String const &>(CT_String(p_source)));
         return co_model.PutArray((n_offset != 0 ? co_model.Text() : co_source) + std::string(2, '\0'));
@@ -115,7 +114,6 @@ void Step(FuzzedDataProvider &co_data, CT_String &co_string, Model &co_model)
                                              co_model.ao_bytes.end()) + '\0');
     }
 }
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const *p_data, size_t n_size)
 {
@@ -125,8 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const *p_data, size_t n_size)
     for (int n_step = 0; n_step < 48 && co_data.remaining_bytes() != 0 && co_model.Room() < kn_MaxRoom; ++n_step)
     {
         Step(co_data, co_string, co_model);
-        if (!co_model.Matches(co_string))
-            std::abort();
+        Require(co_model.Matches(co_string));
     }
     return 0;
 }
