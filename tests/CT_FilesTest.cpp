@@ -140,7 +140,7 @@ class CT_FilesSafeSave : public testing::TestWithParam<SafeSave>
 {
 };
 
-TEST_P(CT_FilesSafeSave, LeavesTheFileAndBackupAsDocumented)
+TEST_P(CT_FilesSafeSave, )
 {
     SafeSave const &row = GetParam();
     Doc doc;
