@@ -119,6 +119,8 @@ SafeSave const kSafeSaves[] = {
      e_FileOpen, "<held 8>", "-"},
     {"ABackupThatCannotBeMadeRaises17AndCutsNothing", "old text", nullptr,
      [](Doc &d) { CreateDirectoryA(d.backup.c_str(), nullptr), d.Open(W, 1); }, e_FileOpen, "old text", "<folder>"},
+    {"AReadOpenGoesOnWhenNoBackupCanBeMade", "old text", nullptr,
+     [](Doc &d) { CreateDirectoryA(d.backup.c_str(), nullptr), d.Open(R, 1); }, 0, "<held 8>", "<folder>"},
     {"AFileHeldByAnotherObjectCannotBeOpened", "old text", nullptr,
      [](Doc &d) { d.Open(R, 0), CT_Files().v_Open(d.path.c_str(), W, 0); }, e_FileOpen, "<held 8>", "-"},
     {"AMissingFileCannotBeRead", nullptr, nullptr, [](Doc &d) { d.Open(R, 0); }, e_FileOpen, "-", "-"},
