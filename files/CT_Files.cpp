@@ -110,8 +110,7 @@ void v_Narrow(wchar_t const *p_units, char *p_text, unsigned int n_room)
 // this room in place: the room such a string gets is smaller.
 int b_AssignsInPlace(unsigned long long n_size, unsigned int n_room)
 {
-    unsigned long long const n_needed = n_size < kn_MinCapacity ? kn_MinCapacity : n_size + kn_Spare;
-    return n_needed < n_room ? 1 : 0;
+    return n_WideRoomFor(n_size) < n_room ? 1 : 0;
 }
 
 // Gives the text string, just sized for the units' bytes, the room that

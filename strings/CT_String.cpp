@@ -24,7 +24,6 @@ unsigned int const kn_DefaultRequest = 256;
 /// Digits of the largest unsigned 32-bit number, 4294967295.
 unsigned int const kn_MaxDigits = 10;
 
-
 /// The capacity after b_ReSize(n_size) on a string of that capacity whose cursor is at the start.
 unsigned int n_GrownCapacity(unsigned int n_capacity, unsigned int n_size)
 {
