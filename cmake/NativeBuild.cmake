@@ -17,6 +17,8 @@ foreach(source IN LISTS COMMON_PORTABLE_TESTS)
     get_filename_component(name ${source} NAME_WE)
     add_executable(${name}Native ${CMAKE_SOURCE_DIR}/${source})
     target_link_libraries(${name}Native PRIVATE CommonPortable GTest::gtest_main)
+    # The portable part of the test support (the Windows part needs the platform).
+    target_include_directories(${name}Native PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
     add_test(NAME ${name}Native COMMAND ${name}Native)
 endforeach()
 

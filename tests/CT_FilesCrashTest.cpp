@@ -10,7 +10,7 @@
 
 namespace
 {
-typedef std::vector<unsigned char> Bytes;
+using test::Bytes;
 // The child writes four chunks of 64 KiB. The old content is larger, so a cut
 // shows, and copying it takes long enough for the kills to land inside.
 Bytes const kNew(4 * 65536, 'n');
@@ -20,8 +20,6 @@ DWORD const kDelaysMs[] = {0, 1, 2, 4, 8, 16, 32, 64};
 std::string const kEvent = "CommonCrashStep" + std::to_string(GetCurrentProcessId());
 // Auto-reset: each wait takes the child's one signal.
 HANDLE const kReady = CreateEventA(NULL, FALSE, FALSE, kEvent.c_str());
-
-Bytes Read(std::string const &path) { return test::FileExists(path) ? test::ReadBytes(path) : Bytes(); }
 
 // Runs the child on the old content and kills it at the step: right there when
 // it waits, else the delay (ms) after it went on. Then the old content must be
@@ -43,7 +41,9 @@ void KillAt(std::string const &file, int step, int wait, int cancel, DWORD delay
     WaitForSingleObject(child.hProcess, INFINITE);
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
-    EXPECT_TRUE(Read(file) == kOld || Read(file) == kNew || Read(file + ".old") == kOld) << command << " +" << delay;
+    EXPECT_TRUE(test::BytesIfAny(file) == kOld || test::BytesIfAny(file) == kNew ||
+                test::BytesIfAny(file + ".old") == kOld)
+        << command << " +" << delay;
 }
 
 // Where each child start costs a minute (32-bit programs emulated), the runner
@@ -76,7 +76,7 @@ TEST(CT_FilesCrash, AKillAtAnyStepOfASaveLeavesTheOldOrTheNewContentWhole)
             if (KillsAt(reduced, cancel, step))
                 KillAt(file, step, 1, cancel, 0);
         // Killed after the commit or the roll back: only the outcome is left.
-        EXPECT_TRUE(Read(file) == (cancel ? kOld : kNew) && !test::FileExists(file + ".old")) << cancel;
+        EXPECT_TRUE(test::BytesIfAny(file) == (cancel ? kOld : kNew) && !test::FileExists(file + ".old")) << cancel;
         if (reduced)
             continue;
         // Kills inside the open that backs up and cuts, and inside the commit or roll back.

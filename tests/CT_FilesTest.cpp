@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "CT_Errors.h"
+#include "NamedRows.h"
 #include "TestSupport.h"
 
 namespace
 {
-typedef std::vector<unsigned char> Bytes;
+using test::Bytes;
 CT_Files::et_OpenMode const R = CT_Files::e_Read, W = CT_Files::e_Write;
 
 // The code the call raises (0: none); a raise must carry the parameter.
@@ -155,8 +156,7 @@ TEST_P(CT_FilesSafeSave, )
     EXPECT_EQ(row.backup, OnDisk(doc.backup)) << "doc.txt.old";
 }
 
-INSTANTIATE_TEST_SUITE_P(, CT_FilesSafeSave, testing::ValuesIn(kSafeSaves),
-                         [](testing::TestParamInfo<SafeSave> const &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(, CT_FilesSafeSave, testing::ValuesIn(kSafeSaves), test::RowName());
 } // namespace
 
 TEST(CT_FilesTemporary, EachOpenMakesItsOwnVlFileInTheTemporaryFolder)

@@ -12,6 +12,8 @@
 #include <climits>
 #include <string>
 
+#include "NamedRows.h"
+
 #if defined(_WIN32)
 #include "CT_Errors.h"
 #include "TestSupport.h"
@@ -43,7 +45,6 @@ static CT_String List(std::string co_elements)
 struct Example { char const *name; CT_String (*make)(); std::string text; unsigned int n_room; };
 // A failing row is shown by its name.
 void PrintTo(Example const &co_example, std::ostream *p_out) { *p_out << co_example.name; }
-template <class T> std::string NameOf(testing::TestParamInfo<T> const &co_info) { return co_info.param.name; }
 class CT_StringStorage : public testing::TestWithParam<Example> {};
 class CT_StringEdit : public testing::TestWithParam<Example> {};
 class CT_StringList : public testing::TestWithParam<Example> {};
@@ -64,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(, CT_StringStorage, testing::ValuesIn(std::vector<Examp
          co = static_cast<char const *>(co) + 590; return co; }, std::string(10, 'L'), 856},
     {"AppendingItsOwnTextReadsItFirst", [] { CT_String co(sco_L300.c_str()); co += co; return co; }, sco_L600, 1112},
     {"AssigningItselfOrAppendingNullChangesNothing", [] { CT_String co("abc");
-         co = static_cast<CT_String const &>(co); co += nullptr; return co; }, "abc", 256}}), NameOf<Example>);
+         co = static_cast<CT_String const &>(co); co += nullptr; return co; }, "abc", 256}}), test::RowName());
 
 INSTANTIATE_TEST_SUITE_P(, CT_StringEdit, testing::ValuesIn(std::vector<Example>{
     {"ReplacingFindsMatchesInsideBrokenPartialMatches", [] { CT_String co("ababac abac");
@@ -78,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(, CT_StringEdit, testing::ValuesIn(std::vector<Example>
     {"MidTakesCountCharactersFromTheStart", [] { return CT_String("abcd").co_GetMid(1, 2); }, "bc", 768},
     {"MidFromANegativeStartIsEmpty", [] { return CT_String("abcd").co_GetMid(-3, 5); }, "", 768},
     {"MidOf512GrowsAsStoringOneByOneWould", [] { return CT_String("abc", 600).co_GetMid(0, 512); }, "abc", 1281}}),
-    NameOf<Example>);
+    test::RowName());
 
 INSTANTIATE_TEST_SUITE_P(, CT_StringList, testing::ValuesIn(std::vector<Example>{
     {"AnElementThatWouldFillTheRoomGrowsTheList", [] { CT_String co(sco_A250.c_str());
@@ -100,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(, CT_StringList, testing::ValuesIn(std::vector<Example>
          co.v_AddElement(co); return co; }, "C:|a|b|a", 512},
     {"AssigningALongTextOnAnElementKeepsTheElementsBeforeIt", [] { CT_String co = List("first|second");
          co.b_NextElement(); co = sco_L600.c_str(); co.v_ResetArray(); return co; }, "first|" + sco_L600, 862}}),
-    NameOf<Example>);
+    test::RowName());
 
 TEST_F(CT_StringList, AWalkReadsEachElementAtTheCursorThenStaysOnTheClosingZero)
 {
@@ -126,7 +127,7 @@ TEST_P(CT_StringSearch, )
 INSTANTIATE_TEST_SUITE_P(, CT_StringSearch, testing::ValuesIn(std::vector<Search>{
     {"FindsAMatchInsideABrokenPartialMatch", "ababac", "abac", 0, 2},
     {"NeverFindsAnEmptyPattern", "abcd", "", 0, -1},
-    {"FindsNothingPastTheTextNotEvenInTheNextElement", "ab|cd", "cd", 3, -1}}), NameOf<Search>);
+    {"FindsNothingPastTheTextNotEvenInTheNextElement", "ab|cd", "cd", 3, -1}}), test::RowName());
 
 struct CopyOut { char const *name; unsigned int n_size; std::string bytes; }; // zeros shown as '|'
 void PrintTo(CopyOut const &co_copy, std::ostream *p_out) { *p_out << co_copy.name; }
@@ -142,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(, CT_StringCopyOut, testing::ValuesIn(std::vector<CopyO
     {"ASizeOfZeroWritesNothing", 0, ""},
     {"ASizeOfTwoWritesTwoZeros", 2, "||"},
     {"AWholeListIsCopiedWithItsClosingZeros", 14, "a.txt|b.txt|||"},
-    {"NoMoreThanTheRoomAndItsExtraByteIsCopied", 600, "a.txt|b.txt" + std::string(589, '|')}}), NameOf<CopyOut>);
+    {"NoMoreThanTheRoomAndItsExtraByteIsCopied", 600, "a.txt|b.txt" + std::string(589, '|')}}), test::RowName());
 
 #if defined(_WIN32)
 TEST(CT_StringWindow, AWindowTextIsSetWholeAndReadCutToTheRoom)

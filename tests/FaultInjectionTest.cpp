@@ -18,11 +18,12 @@
 #include "CT_FilesDialog.h"
 #include "CT_LogStream.h"
 #include "CT_ResString.h"
+#include "NamedRows.h"
 #include "TestSupport.h"
 
 namespace
 {
-typedef std::vector<unsigned char> Bytes;
+using test::Bytes;
 
 // System calls fail; allocations fail; or writes take half the bytes and
 // report success, as on a disk that fills up in the middle of a write.
@@ -324,8 +325,6 @@ std::string const kNewLines = kNew + "\r\n" + kNew + "\r\n";
 
 void Nothing(std::string const &) {}
 
-Bytes Read(std::string const &path) { return test::FileExists(path) ? test::ReadBytes(path) : Bytes{'-'}; }
-
 void WriteOld(std::string const &doc)
 {
     test::WriteBytes(doc, kOld);
@@ -336,17 +335,20 @@ void WriteOld(std::string const &doc)
 // completed with the new content whole in the file; a backup on disk whole.
 void OldOrNewWhole(std::string const &doc, Run const &run)
 {
-    bool const new_whole = run.outcome == "done" && Read(doc) == test::Utf16Bytes(kNewLines);
-    EXPECT_TRUE(new_whole || Read(doc) == kOld || Read(doc + ".old") == kOld) << "old content lost, " << run.outcome;
-    EXPECT_TRUE(Read(doc + ".old") == kOld || !test::FileExists(doc + ".old")) << "a partial backup, " << run.outcome;
+    bool const new_whole = run.outcome == "done" && test::BytesIfAny(doc) == test::Utf16Bytes(kNewLines);
+    EXPECT_TRUE(new_whole || test::BytesIfAny(doc) == kOld || test::BytesIfAny(doc + ".old") == kOld)
+        << "old content lost, " << run.outcome;
+    EXPECT_TRUE(test::BytesIfAny(doc + ".old") == kOld || !test::FileExists(doc + ".old"))
+        << "a partial backup, " << run.outcome;
 }
 
 // The old content is written back, or stays whole in the backup.
 void RolledBack(std::string const &doc, Run const &run)
 {
-    EXPECT_TRUE(Read(doc) == kOld || Read(doc + ".old") == kOld) << "old content lost, " << run.outcome;
+    EXPECT_TRUE(test::BytesIfAny(doc) == kOld || test::BytesIfAny(doc + ".old") == kOld)
+        << "old content lost, " << run.outcome;
     if (plan.failed == 0)
-        EXPECT_TRUE(Read(doc) == kOld && !test::FileExists(doc + ".old")) << "not rolled back";
+        EXPECT_TRUE(test::BytesIfAny(doc) == kOld && !test::FileExists(doc + ".old")) << "not rolled back";
 }
 
 std::string Save(std::string const &doc, bool careful)
@@ -492,12 +494,10 @@ protected:
     static void SetUpTestSuite() { ASSERT_EQ(sizeof kRoutes / sizeof *kRoutes, size_t(RouteImports())); }
 };
 
-std::string ScenarioName(testing::TestParamInfo<Scenario> const &info) { return info.param.name; }
-
 TEST_P(CT_FailingSystem, FailedSystemCallsLoseNoDataAndReportThemselves) { EveryPoint(GetParam(), kSystemCall); }
 TEST_P(CT_FailingSystem, FailedAllocationsLoseNoDataAndLeakNothing) { EveryPoint(GetParam(), kAllocation); }
 TEST_P(CT_FailingSystem, ShortWritesAreFailedWrites) { EveryPoint(GetParam(), kShortWrite); }
-INSTANTIATE_TEST_SUITE_P(, CT_FailingSystem, testing::ValuesIn(kScenarios), ScenarioName);
+INSTANTIATE_TEST_SUITE_P(, CT_FailingSystem, testing::ValuesIn(kScenarios), test::RowName());
 
 TEST(CT_FilesDurability, EachStepIsOnDiskBeforeTheCopyThatMadeItRedundantGoes)
 {

@@ -11,6 +11,7 @@
 #include "CT_Errors.h"
 #include "CT_Files.h"
 #include "CT_ResString.h"
+#include "NamedRows.h"
 #include "TestSupport.h"
 
 namespace
@@ -114,6 +115,5 @@ TEST_P(CT_CarelessCalls, )
     EXPECT_EQ(3, Entries(scratch.Path())) << "dir and the two files, and no stray backup";
 }
 
-INSTANTIATE_TEST_SUITE_P(, CT_CarelessCalls, testing::ValuesIn(kCalls),
-                         [](testing::TestParamInfo<CarelessCall> const &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(, CT_CarelessCalls, testing::ValuesIn(kCalls), test::RowName());
 } // namespace

@@ -34,9 +34,9 @@ ScratchFolder::ScratchFolder()
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
-std::vector<unsigned char> ReadBytes(std::string const &path)
+Bytes ReadBytes(std::string const &path)
 {
-    std::vector<unsigned char> bytes;
+    Bytes bytes;
     HANDLE const file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE) << "cannot read " << path;
@@ -48,7 +48,9 @@ std::vector<unsigned char> ReadBytes(std::string const &path)
     return bytes;
 }
 
-void WriteBytes(std::string const &path, std::vector<unsigned char> const &bytes)
+Bytes BytesIfAny(std::string const &path) { return FileExists(path) ? ReadBytes(path) : Bytes(); }
+
+void WriteBytes(std::string const &path, Bytes const &bytes)
 {
     HANDLE const file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
@@ -69,9 +71,9 @@ DWORD HandleCount()
 
 bool FileExists(std::string const &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::vector<unsigned char> Utf16Bytes(std::string const &text)
+Bytes Utf16Bytes(std::string const &text)
 {
-    std::vector<unsigned char> bytes;
+    Bytes bytes;
     for (unsigned char c : text)
         bytes.insert(bytes.end(), {c, 0});
     return bytes;

@@ -30,13 +30,17 @@ private:
     std::string path_;
 };
 
-std::vector<unsigned char> ReadBytes(std::string const &path);
-void WriteBytes(std::string const &path, std::vector<unsigned char> const &bytes);
+typedef std::vector<unsigned char> Bytes;
+
+Bytes ReadBytes(std::string const &path);
+/// The file's bytes; none when there is no file.
+Bytes BytesIfAny(std::string const &path);
+void WriteBytes(std::string const &path, Bytes const &bytes);
 bool FileExists(std::string const &path);
 /// Open handles of the process, counted by their values (see the source).
 DWORD HandleCount();
 /// The bytes of a narrow text stored as 16-bit little-endian units.
-std::vector<unsigned char> Utf16Bytes(std::string const &text);
+Bytes Utf16Bytes(std::string const &text);
 
 /// Waits for a visible top-level window of this process that `wanted` accepts,
 /// or null after the timeout. Generous by default: under emulated 32-bit Wine
