@@ -6,19 +6,12 @@
 //   co_file.v_Writeln(co_line);
 //   co_file.v_Close();                             // commit; v_Cancel() rolls back
 //
-// Copies: a copy (construction or assignment) names the same path but starts
-// Closed. The open handle and the backup stay with the original, which alone
-// closes the one and deletes the other, so no handle is closed twice and no
-// backup deleted twice. Assigning to an object that holds a file open first
-// commits that file, as v_Close does.
-//
-// A save that did not end well is never committed: after a failed or short
-// write, or in the destructor while an exception passes through, the backup
-// stays on disk, and the next save with a backup keeps it as its own.
-//
-// Reading: the scans read ahead in blocks and keep the block between calls;
-// every other operation settles the platform's file pointer first, so
-// n_GetSeek and every result are what byte-by-byte reads would give.
+// The promise: no sequence of calls, failed system call, failed allocation
+// or crash loses the last whole copy of any content that was on disk, except
+// content that a committed save of the same file replaced. A file that may
+// hold the only whole copy of something, a ".old" this object did not make
+// included, is never cut, overwritten or deleted until that content is safe
+// in another file.
 #ifndef CT_FILES_H
 #define CT_FILES_H
 
@@ -27,6 +20,8 @@
 #include <memory>
 
 #include "CT_String.h"
+
+class CT_ReadAhead;
 
 /// @defgroup files Files
 /// Files of 16-bit text units, with a backup while they are rewritten.
@@ -46,26 +41,54 @@
 /// co_file.v_Close();                             // commit; v_Cancel() rolls back
 /// @endcode
 ///
-/// **Ownership.** The object owns its open handle and its backup file: it
-/// closes the one and, at a commit that is whole or a roll back that
-/// succeeds, deletes the other; otherwise the backup is left on disk. It
-/// deletes the file at its path only in v_Cancel(), when it created or cut
-/// that file since its last commit and has no backup, and in v_Delete(). A
-/// copy (construction or assignment) names the same path but starts closed;
-/// the handle and the backup stay with the original.
+/// **The promise.** No sequence of calls, failed system call, failed
+/// allocation or crash loses the last whole copy of any content that was on
+/// disk, except content that a committed save of the same file replaced. A
+/// file that may hold the only whole copy of something is never cut,
+/// overwritten or deleted until that content is safe in another file; that
+/// includes a ".old" the object did not make.
+///
+/// **A ".old" found on disk** was left by a save that did not commit, or put
+/// there by someone else: the object never takes it for its own backup. A
+/// backup of an existing file first moves it aside, on disk, to the first
+/// free name among the path + ".old.1", ".old.2", ..., where it stays for a
+/// person to look at; an open for reading leaves it where it is and makes no
+/// backup, as nothing can be written through it. Nothing else is renamed,
+/// and with no ".old" on disk a save passes through the same states, under
+/// the same names, as ever.
+///
+/// **States.** Each call's transition is decided in one place, by this table:
+///
+/// | State | Handle | Backup held | v_Close() | v_Cancel() |
+/// |---|---|---|---|---|
+/// | Closed | none | none | nothing | nothing: the file is spared |
+/// | Closed with backup | none | made by v_SaveOldFile() | deletes the backup | copies the backup back, deletes it |
+/// | Reading | e_Read | none | closes | closes; the file is spared |
+/// | Reading with backup | e_Read | made by the flag | closes, deletes the backup | closes, copies the backup back, deletes it |
+/// | Writing | created or cut | none | closes | closes, deletes the file |
+/// | Writing with backup | created or cut | the content before the open | puts the file on disk, closes, deletes the backup | closes, copies the backup back, deletes it |
+/// | Write failed | created or cut | the only whole copy | closes; the backup stays on disk | as Writing with backup |
+///
+/// | From | Event | To |
+/// |---|---|---|
+/// | Closed | v_Open() for reading; with the flag, a present file and no ".old" | Reading; Reading with backup |
+/// | Closed | v_Open() for writing; with the flag and a present file | Writing; Writing with backup |
+/// | Closed with backup | v_Open() of its own path for reading; for writing | Reading with backup; Writing with backup |
+/// | Closed | v_SaveOldFile(), file present | Closed with backup |
+/// | Writing with backup | a write that fails or falls short; the destructor while an exception passes | Write failed |
+/// | any open state, or a backup of another path | v_Open() | as v_Close(), then as from Closed |
+/// | any | v_Close(), v_Cancel(), v_Delete(), the destructor | Closed |
+/// | any | v_Open() raising 17 | as before the call; a backup that call made is deleted and a ".old" it moved aside moved back |
+///
+/// Only Write failed tells the states apart in a write: a failing write
+/// raises 18 in every state and changes nothing else. A write on a closed
+/// object never reaches the file.
 ///
 /// **Durability.** The backup is on disk before the open cuts the file; the
 /// new content is on disk before v_Close() deletes the backup; a restored
 /// file is on disk before v_Cancel() deletes the backup. Where a step fails,
-/// the backup stays on disk. A backup is written under a temporary name, put
-/// on disk, then moved to the path + ".old", so any ".old" on disk is whole.
-///
-/// **A save that did not end well is not committed.** After a write that
-/// failed or fell short, v_Close() and the destructor keep the backup on disk
-/// (the file holds the part written); so does the destructor while an
-/// exception that was not yet in flight at the open passes through. A
-/// ".old" left so is kept as the backup by the next open with a backup, until
-/// a save commits.
+/// the backup stays on disk. A backup is written under the name + ".tmp",
+/// put on disk, then moved to its name, so any ".old" on disk is whole.
 ///
 /// **Position.** Positions and counts are bytes from the start of the file.
 /// The delimiter scans read ahead in blocks, but every result and
@@ -73,10 +96,10 @@
 ///
 /// **Failures** raise et_ErrorCode through CT_Errors::v_ThrowError(): 17
 /// (open, or a backup that cannot be had), 18 (write, a short write
-/// included) and 19 (read, also the end of the file, and a position the
-/// platform cannot set), each with the path as the parameter; 2 for the
-/// temporary folder and the path utilities. Running out of memory throws
-/// `std::bad_alloc`.
+/// included) and 19 (read, also the end of the file), each with the path as
+/// the parameter; 2 for the temporary folder and the path utilities. The
+/// failing call's Windows error is the thread's last error at the raise.
+/// Running out of memory throws `std::bad_alloc`.
 class COMMON_API CT_Files
 {
 public:
@@ -106,8 +129,8 @@ public:
     CT_Files &operator=(CT_Files const &co_other);
     /// Commits, as v_Close() does, unless an exception that was not yet in
     /// flight when the file was opened is passing through: the writing was
-    /// then cut short, so the file is only closed and the backup stays on
-    /// disk, holding the old content whole. Raises nothing.
+    /// then cut short (Write failed), so the file is only closed and the
+    /// backup stays on disk, holding the old content whole. Raises nothing.
     ~CT_Files();
     ///@}
 
@@ -148,25 +171,25 @@ public:
     /// @param e_mode e_Read opens an existing file; e_Write creates it or
     ///        cuts it to length 0.
     /// @param b_backup Non-zero: an existing file is first copied to the path
-    ///        + ".old" and the copy put on disk, as v_SaveOldFile() does; a
-    ///        ".old" already there, left by a save that never committed, is
-    ///        kept as the backup instead, also beside a missing file (one
-    ///        deleted after such a save). A missing file, or a device such
-    ///        as NUL, needs no backup.
-    /// @state An object that holds an open file, or a backup of another
-    ///        path, commits it first as v_Close() does. A backup made for
-    ///        this same path while closed stays, so v_Cancel() can restore
-    ///        it.
+    ///        + ".old" and the copy put on disk, as v_SaveOldFile() does, a
+    ///        ".old" found there being moved aside first. A missing file, or
+    ///        a device such as NUL, needs no backup, and a ".old" beside a
+    ///        missing file stays where it is. An open for reading goes on
+    ///        without a backup where one cannot be had or a ".old" is there.
+    /// @state See the class's state table. An object that holds an open
+    ///        file, or a backup of another path, commits it first as
+    ///        v_Close() does. A backup made for this same path while closed
+    ///        stays, so v_Cancel() can restore it.
     /// @raises Code 17 (e_FileOpen) with the path when CreateFileA fails
     ///         (a missing file in read mode, no access, the file in use, a bad
-    ///         path); a backup made before stays and is restored by
-    ///         v_Cancel() or deleted by v_Close(); the destructor, reached
-    ///         by that exception, leaves it on disk. Code 17 with the path also
-    ///         when a write open asks for a backup that cannot be had: the
-    ///         copy fails, or it cannot be established whether the file or
-    ///         its ".old" exists (a search that fails other than with "not
-    ///         found", a folder named as the ".old"). The file is then not
-    ///         touched.
+    ///         path): the file was not touched, so a backup this call made is
+    ///         deleted and a ".old" it moved aside is moved back; a backup
+    ///         made before, by v_SaveOldFile(), stays held. Code 17 with the
+    ///         path also when a write open asks for a backup that cannot be
+    ///         had: the copy fails, a ".old" there cannot be moved aside, or
+    ///         it cannot be established whether the file or its ".old" exists
+    ///         (a search that fails other than with "not found", a folder
+    ///         named as the ".old"). The file is then not touched.
     void v_Open(CT_String const &co_path, et_OpenMode e_mode, int b_backup);
     /// Creates a new empty temporary file in the temporary folder, named by
     /// the platform from the prefix "vl", and opens it for writing without a
@@ -179,13 +202,15 @@ public:
     ///         opened.
     void v_Open();
     /// Copies the file at the path to the path + ".old" and puts the copy on
-    /// disk; a missing file needs none. A ".old" already there, left by a
-    /// save that never committed, may be the only whole copy: it is kept as
-    /// the backup instead. The copy is written under a temporary name and
-    /// then moved, so a ".old" on disk is always whole. The object must be
-    /// closed. A copy of a read-only file is made writable, so the commit can
-    /// delete it.
-    /// @state v_Close() deletes the backup, v_Cancel() restores it.
+    /// disk; a missing file needs none. A ".old" already there may be the
+    /// only whole copy of something: it is first moved aside to the path +
+    /// ".old.1" (or the first free number), where it stays. The copy is
+    /// written under a temporary name and then moved, so a ".old" on disk is
+    /// always whole. The object must be closed; a backup it already holds
+    /// for the path is kept. A copy of a read-only file is made writable, so
+    /// the commit can delete it.
+    /// @state Closed with backup: v_Close() deletes the backup, v_Cancel()
+    ///        restores it.
     /// @raises Code 17 (e_FileOpen) with the path when the object holds the
     ///         file open or no whole backup can be had, also when it cannot
     ///         be established whether the file or its ".old" exists.
@@ -194,15 +219,15 @@ public:
     /// the backup. If a write failed or fell short since the open (a later
     /// write that succeeds does not undo that), or the written content cannot
     /// be put on disk, the file is only closed: the backup stays on disk, no
-    /// longer held by the object, and the next open with a backup keeps it.
+    /// longer held by the object, and the next backup moves it aside.
     /// Raises nothing.
     void v_Close();
     /// Rolls back: closes the file, then copies the backup over it and
     /// deletes the backup; if the restore fails, the backup stays on disk.
     /// Without a backup it deletes the file only if this object created or
-    /// cut it since its last commit: a file opened for reading, one already
-    /// committed, one named only by a copy, or one never opened is spared.
-    /// Raises nothing.
+    /// cut it since its last commit (Writing): a file opened for reading, one
+    /// already committed, one named only by a copy, or one never opened is
+    /// spared. Raises nothing.
     void v_Cancel();
     /// Commits as v_Close() does (deleting the backup, unless a write failed),
     /// then deletes the file at the path. Raises nothing.
@@ -217,9 +242,11 @@ public:
     /// unit), no terminator, no byte-order mark.
     /// @raises Code 18 (e_FileWrite) with the path when WriteFile fails (no
     ///         file open, opened with e_Read, the disk full) or writes fewer
-    ///         bytes than given, or when the position left by a scan's
-    ///         read-ahead cannot be set back. The save is then not committed
-    ///         (see v_Close()).
+    ///         bytes than given, when the position cannot be set where the
+    ///         write must start (after a failed v_Seek(), or behind a scan's
+    ///         read-ahead), and when the text's units would take 4 GiB or
+    ///         more; nothing is written then. A save with a backup is then
+    ///         not committed (see v_Close()).
     void v_Write(CT_String const &co_text);
     /// Writes the text and CR LF as 16-bit units, in one write.
     /// @raises As v_Write(CT_String const &).
@@ -237,8 +264,8 @@ public:
     /// reported); a count of 0 reads nothing and raises nothing.
     /// @raises Code 19 (e_FileRead) with the path when ReadFile fails (no file
     ///         open, opened with e_Write) or reads nothing: at the end of the
-    ///         file; also when the position left by a scan's read-ahead
-    ///         cannot be set back.
+    ///         file; also when the position cannot be set where the read must
+    ///         start (after a failed v_Seek(), or behind a scan's read-ahead).
     void v_Read(char *p_buffer, unsigned int n_bytes);
     /// v_Read() for a buffer of 16-bit units; the count is in bytes.
     /// @raises As v_Read().
@@ -253,7 +280,8 @@ public:
     /// Bytes from the position to the next occurrence of the delimiter's
     /// units (twice the characters, for text); the position stays.
     /// @raises As v_MoveUntil(); code 19 also when the position cannot be
-    ///         set back.
+    ///         set back, and when the count would take 4 GiB or more (the
+    ///         position is then set back).
     unsigned int n_CountUntil(CT_String const &co_delimiter);
     /// Puts the text from the position to the next occurrence of the
     /// delimiter into the text string and moves just past the delimiter,
@@ -265,48 +293,52 @@ public:
     ///         unchanged.
     void v_ReadUntil(CT_String &co_text, CT_String const &co_delimiter);
     /// Sets the position, in bytes from the start of the file; offsets up to
-    /// 4 GiB are reached.
-    /// @raises Code 19 (e_FileRead) with the path when the platform cannot
-    ///         set the position.
+    /// 4 GiB are reached. Raises nothing, so a rewind may stand in cleanup
+    /// code: where the platform cannot set the position, the next read
+    /// raises 19 and the next write 18, until a v_Seek() succeeds.
     void v_Seek(unsigned int n_offset);
     /// The position in bytes from the start of the file, or 0xFFFFFFFF when
-    /// it cannot be had (no file open, the platform's call fails) or lies
-    /// past 4 GiB. Raises nothing.
+    /// it cannot be had (no file open, the platform's call fails, a failed
+    /// v_Seek()) or lies past 4 GiB. Raises nothing.
     unsigned int n_GetSeek();
     ///@}
 
 private:
+    /// The states of the class's table.
+    enum et_State
+    {
+        e_Closed,
+        e_ClosedWithBackup,
+        e_Reading,
+        e_ReadingWithBackup,
+        e_Writing,
+        e_WritingWithBackup,
+        e_WriteFailed
+    };
+
     void v_ClearOldFile();
     void v_CloseHandle();
-    int b_MakeBackup();
+    int b_HoldsBackup() const;
+    int b_BackUp(CT_String &co_aside);
+    void v_BackUpForOpen(int b_reading, CT_String &co_aside);
+    [[noreturn]] void v_FailOpen(CT_String const &co_aside, int b_madebackup);
     void v_RestoreBackup();
-    void v_ScanPast(unsigned char const *p_pattern, unsigned int n_length, unsigned long long n_keep);
-    unsigned int n_CountBefore(unsigned char const *p_pattern, unsigned int n_length, unsigned long long &n_after);
-    void v_FillBlock(unsigned long long n_keep);
-    unsigned int n_KeepFrom(unsigned long long n_keep);
-    int b_DropBlock();
-    unsigned long long n_GetPosition();
-    int b_SetPosition(unsigned long long n_position);
+    et_State e_BeginWrite();
+    int b_AtPosition();
+    unsigned int n_ScanPast(CT_String const &co_delimiter, unsigned long long n_keep);
+    unsigned int n_CountBefore(CT_String const &co_delimiter, unsigned long long &n_after);
 
     CT_String co_path;
     CT_String co_oldfile;
     HANDLE h_file;
-    // 1 while the file at co_path holds what this object created or cut to
-    // length 0 since its last commit: only then may v_Cancel remove it.
-    int b_written;
-    // 1 once a write failed or was cut short: the content is not whole, so
-    // v_Close keeps the backup.
-    int b_broken;
+    et_State e_state;
     // Exceptions in flight at the open: more at destruction means the
     // writing was cut short.
     int n_unwinding;
-    // Read-ahead of the scans: the file's bytes from n_blockstart on. While it
-    // holds bytes (n_blocklength > 0) the platform's file pointer stands at
-    // its end and the object's position is n_blockstart + n_blockcursor.
-    std::unique_ptr<unsigned char[]> p_block;
-    unsigned long long n_blockstart;
-    unsigned int n_blocklength;
-    unsigned int n_blockcursor;
+    // 1 after a v_Seek the platform could not carry out: a read or write
+    // would start elsewhere.
+    int b_unplaced;
+    std::unique_ptr<CT_ReadAhead> p_readahead;
 };
 
 #endif

@@ -9,6 +9,7 @@
 #include "CT_Errors.h"
 #include "CT_Files.h"
 #include "CT_ResString.h"
+#include "DiskSteps.h"
 #include "Module.h"
 #include "StringGrowth.h"
 
@@ -19,6 +20,18 @@ unsigned int const n_TimeStampId = 51;
 /// The log files' filter, "Veltrane Log file (*.log)|*.log||".
 unsigned int const n_FilterId = 52;
 char const *const p_SeparatorLine = "______________________";
+
+// Puts a code and its parameter into the error record without raising.
+void v_Record(et_ErrorCode e_code, char const *p_parameter)
+{
+    try
+    {
+        CT_Errors::v_ThrowError(e_code, p_parameter);
+    }
+    catch (et_ErrorCode)
+    {
+    }
+}
 } // namespace
 
 CT_LogStream::CT_LogStream() : co_logtext(), co_eof("\r\n"), co_name("Log"), n_textlength(0)
@@ -89,22 +102,55 @@ CT_String const CT_LogStream::cco_GetFilter() const
     return CT_String(co_filter.cco_Get());
 }
 
-// The old log stays as the file's backup until the new text is whole on
-// disk; a failed write brings it back.
+// The old log stays whole until the new one is on disk beside it. Where
+// that cannot be done, the file is replaced in place.
 void CT_LogStream::v_Save(CT_String const &co_path) const
 {
+    if (b_SaveBeside(co_path))
+        return;
     CT_Files co_file;
-    co_file.v_Open(co_path, CT_Files::e_Write, 1);
-    if (b_WriteText(co_file))
-        co_file.v_Close();
-    else
+    co_file.v_Open(co_path, CT_Files::e_Write, 0);
+    b_WriteText(co_file, co_path);
+    co_file.v_Close();
+}
+
+// 1 when the new file beside the log is moved over it, or its text could not
+// be written (the old log stays then); 0 when no new file can be made there
+// or moved over the old one, and the log is to be replaced in place.
+int CT_LogStream::b_SaveBeside(CT_String const &co_path) const
+{
+    CT_String co_beside;
+    if (!b_MakeFileBeside(co_path, co_beside))
+        return 0;
+    CT_Files co_file;
+    et_ErrorCode const e_recorded = CT_Errors::set_GetLastError();
+    CT_String const co_recorded = CT_Errors::co_GetLastParameter();
+    try
+    {
+        co_file.v_Open(co_beside, CT_Files::e_Write, 0);
+    }
+    catch (et_ErrorCode)
+    {
+        DeleteFileA(co_beside); // made empty by the platform
+        v_Record(e_recorded, co_recorded); // the replace in place tells what it meets
+        return 0;
+    }
+    if (!b_WriteText(co_file, co_path))
+    {
         co_file.v_Cancel();
+        return 1;
+    }
+    co_file.v_Close();
+    if (b_FlushFile(co_beside) && b_MoveOver(co_beside, co_path))
+        return 1;
+    DeleteFileA(co_beside);
+    return 0;
 }
 
 // Callers of v_Save expect it to return after a failed write and ask for the
 // last error if they want to know: any failure, an allocation's too, is
-// recorded there as code 18 with the path, and stops here.
-int CT_LogStream::b_WriteText(CT_Files &co_file) const
+// recorded there as code 18 with the log's path, and stops here.
+int CT_LogStream::b_WriteText(CT_Files &co_file, CT_String const &co_path) const
 {
     try
     {
@@ -114,13 +160,7 @@ int CT_LogStream::b_WriteText(CT_Files &co_file) const
     catch (...)
     {
     }
-    try
-    {
-        CT_Errors::v_ThrowError(e_FileWrite, co_file.cco_GetFullPath());
-    }
-    catch (et_ErrorCode)
-    {
-    }
+    v_Record(e_FileWrite, co_path);
     return 0;
 }
 

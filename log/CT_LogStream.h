@@ -81,17 +81,18 @@ public:
     CT_String const cco_GetFilter() const;
     /// Writes the whole text followed by CR LF to the file, as 16-bit units
     /// in one write, replacing a file of that name; the log is not changed.
-    /// The old file is kept as a backup (the path + ".old", as
-    /// CT_Files::v_Open() makes it) until the new one is whole on disk, then
-    /// deleted. A failed write (the disk, a short write, an allocation while
-    /// writing) is not raised: v_Save() puts the old file back (a file that
-    /// was not there is removed) and returns, and the error record holds code
-    /// 18 with the path (CT_Errors::set_GetLastError()). Should putting it
-    /// back fail, the old log stays whole in the ".old".
+    /// No ".old" backup is made, taken or deleted. The text goes to a new
+    /// file beside the old one (named by the platform from the prefix "vl"),
+    /// which is put on disk and then moved over the old one, so the old log
+    /// stays whole until the new one is. Where no file can be made beside it
+    /// or moved over it, the file is replaced in place. A failed write (the
+    /// disk, a short write, an allocation while writing) is not raised: the
+    /// old file stays as it was (replaced in place, it may be cut), v_Save()
+    /// returns, and the error record holds code 18 with the path
+    /// (CT_Errors::set_GetLastError()).
     /// @raises Code 17 (e_FileOpen) with the path when the file cannot be
-    ///         opened, for example in a folder that does not exist, or its
-    ///         backup cannot be had; nothing is written then and an old file
-    ///         keeps its content.
+    ///         opened, for example in a folder that does not exist; nothing is
+    ///         written then and an old file keeps its content.
     void v_Save(CT_String const &co_path) const;
     ///@}
 
@@ -99,7 +100,8 @@ private:
     CT_LogStream &operator=(CT_LogStream const &);
     void v_Append(char const *p_text, unsigned int n_bytes);
     void v_Reserve(unsigned int n_length);
-    int b_WriteText(CT_Files &co_file) const;
+    int b_WriteText(CT_Files &co_file, CT_String const &co_path) const;
+    int b_SaveBeside(CT_String const &co_path) const;
 
     CT_String co_logtext;
     CT_String co_eof;

@@ -1,343 +1,404 @@
+// CT_Files as a module sees it: what lies on disk after each call, under
+// failures and crashes too, read without the class.
 #include "CT_Files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <clocale>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
-#include <vector>
 
 #include "CT_Errors.h"
-#include "NamedRows.h"
+#include "CT_LogStream.h"
+#include "Routes.h"
 #include "TestSupport.h"
 
 namespace
 {
-using test::Bytes;
-CT_Files::et_OpenMode const R = CT_Files::e_Read, W = CT_Files::e_Write;
-
-// The code the call raises (0: none); a raise must carry the parameter.
-template <class Call> int Raised(std::string const &parameter, Call call)
-{
-    try
-    {
-        call();
-    }
-    catch (et_ErrorCode e_code)
-    {
-        EXPECT_EQ(parameter, std::string(CT_Errors::co_GetLastParameter())) << "parameter of code " << e_code;
-        return e_code;
-    }
-    return 0;
-}
-
 // What lies at the path, seen without the class: "-" for nothing, "<folder>",
-// "<held N>" for N bytes that no one else may read, else the bytes as text.
+// "<held>" for a file no one else may read, else its bytes.
 std::string OnDisk(std::string const &path)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    DWORD const attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
         return "-";
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return "<folder>";
-    HANDLE probe =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE const probe = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
     if (probe == INVALID_HANDLE_VALUE)
-        return "<held " + std::to_string(data.nFileSizeLow) + ">";
+        return "<held>";
     CloseHandle(probe);
-    Bytes const bytes = test::ReadBytes(path);
+    test::Bytes const bytes = test::ReadBytes(path);
     return std::string(bytes.begin(), bytes.end());
 }
 
-// doc.txt in a scratch folder, and the object that saves it.
-struct Doc
+typedef std::map<std::string, std::string> Listing; // file name to OnDisk
+
+Listing ListFolder(std::string const &folder)
 {
-    test::ScratchFolder folder;
-    std::string path = folder.File("doc.txt");
-    std::string backup = path + ".old";
-    std::optional<CT_Files> file{std::in_place};
-
-    void Open(CT_Files::et_OpenMode mode, int b_backup) { file->v_Open(path.c_str(), mode, b_backup); }
-    void Write() { file->v_Write("new", 3); }
-};
-
-struct SafeSave
-{
-    char const *name;
-    char const *before;      // doc.txt's content before the steps; null: no such file
-    char const *left_backup; // a doc.txt.old that an interrupted save left; null: none
-    void (*steps)(Doc &doc);
-    int code;           // raised by the steps, with the path as the parameter; 0: none
-    char const *file;   // doc.txt after the steps, as OnDisk shows it
-    char const *backup; // doc.txt.old after the steps
-};
-
-SafeSave const kSafeSaves[] = {
-    {"OpenWithBackupCopiesTheFileToOldAndHoldsItCut", "old text", nullptr, [](Doc &d) { d.Open(W, 1); }, 0, "<held 0>",
-     "old text"},
-    {"CloseCommitsAndDeletesTheBackup", "old text", nullptr, [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Close(); },
-     0, "new", "-"},
-    {"TheDestructorCommits", "old text", nullptr, [](Doc &d) { d.Open(W, 1), d.Write(), d.file.reset(); }, 0, "new",
-     "-"},
-    {"CancelRestoresTheOldContent", "old text", nullptr, [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Cancel(); }, 0,
-     "old text", "-"},
-    {"CancelDeletesAFileTheSaveCreated", nullptr, nullptr, [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Cancel(); },
-     0, "-", "-"},
-    {"CancelAfterCloseChangesNothing", "old text", nullptr,
-     [](Doc &d) { d.Open(W, 0), d.Write(), d.file->v_Close(), d.file->v_Cancel(); }, 0, "new", "-"},
-    {"DeleteRemovesTheFileAndItsBackup", "old text", nullptr,
-     [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Delete(); }, 0, "-", "-"},
-    {"ABackupLeftByAnInterruptedSaveIsKept", "cut", "left", [](Doc &d) { d.Open(W, 1); }, 0, "<held 0>", "left"},
-    {"CommitDeletesALeftBackup", "cut", "left", [](Doc &d) { d.Open(W, 1), d.file->v_Close(); }, 0, "", "-"},
-    {"CancelBesideADeletedFileRestoresTheLeftBackup", nullptr, "left",
-     [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Cancel(); }, 0, "left", "-"},
-    {"ARestoreThatFailsKeepsTheBackup", "old text", nullptr,
-     [](Doc &d) {
-         d.Open(W, 1), d.Write();
-         // The backup may be deleted but not read while this handle is open.
-         HANDLE holder = CreateFileA(d.backup.c_str(), GENERIC_READ, FILE_SHARE_DELETE, 0, OPEN_EXISTING, 0, 0);
-         d.file->v_Cancel();
-         CloseHandle(holder);
-         d.file->v_Close();
-     },
-     0, "new", "old text"},
-    {"ACopyStartsClosedAndLeavesTheSaveToTheOriginal", "old text", nullptr,
-     [](Doc &d) { d.Open(W, 1), CT_Files(*d.file).v_Cancel(), (CT_Files() = *d.file).v_Cancel(), d.Write(); }, 0,
-     "<held 3>", "old text"},
-    {"SelfAssignmentKeepsTheSave", "old text", nullptr,
-     [](Doc &d) { d.Open(W, 1), d.Write(), *d.file = *d.file, d.file->v_Cancel(); }, 0, "old text", "-"},
-    {"AssigningAFreshObjectCommits", "old text", nullptr, [](Doc &d) { d.Open(W, 1), d.Write(), *d.file = CT_Files(); },
-     0, "new", "-"},
-    {"OpeningAnotherPathCommitsTheFirst", "old text", nullptr,
-     [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Open(d.folder.File("two.txt").c_str(), W, 0); }, 0, "new", "-"},
-    {"SaveOldFileBacksUpForAnOpenWithoutBackup", "old text", nullptr,
-     [](Doc &d) { d.Open(R, 0), d.file->v_Close(), d.file->v_SaveOldFile(), d.Open(W, 0), d.file->v_Cancel(); }, 0,
-     "old text", "-"},
-    {"SaveOldFileOfAHeldFileRaises17", "old text", nullptr, [](Doc &d) { d.Open(R, 0), d.file->v_SaveOldFile(); },
-     e_FileOpen, "<held 8>", "-"},
-    {"ABackupThatCannotBeMadeRaises17AndCutsNothing", "old text", nullptr,
-     [](Doc &d) { CreateDirectoryA(d.backup.c_str(), nullptr), d.Open(W, 1); }, e_FileOpen, "old text", "<folder>"},
-    {"AReadOpenGoesOnWhenNoBackupCanBeMade", "old text", nullptr,
-     [](Doc &d) { CreateDirectoryA(d.backup.c_str(), nullptr), d.Open(R, 1); }, 0, "<held 8>", "<folder>"},
-    {"AFileHeldByAnotherObjectCannotBeOpened", "old text", nullptr,
-     [](Doc &d) { d.Open(R, 0), CT_Files().v_Open(d.path.c_str(), W, 0); }, e_FileOpen, "<held 8>", "-"},
-    {"AMissingFileCannotBeRead", nullptr, nullptr, [](Doc &d) { d.Open(R, 0); }, e_FileOpen, "-", "-"},
-    {"WritingAFileOpenForReadingRaises18", "old text", nullptr, [](Doc &d) { d.Open(R, 0), d.Write(); }, e_FileWrite,
-     "<held 8>", "-"},
-    {"ReadingAFileOpenForWritingRaises19", "old text", nullptr,
-     [](Doc &d) {
-         char c_byte;
-         d.Open(W, 0), d.file->v_Read(&c_byte, 1);
-     },
-     e_FileRead, "<held 0>", "-"},
-    {"WritingAClosedFileRaises18", "old text", nullptr, [](Doc &d) { d.Open(W, 1), d.file->v_Close(), d.Write(); },
-     e_FileWrite, "", "-"},
-};
-
-void PrintTo(SafeSave const &row, std::ostream *out) { *out << row.name; }
-
-class CT_FilesSafeSave : public testing::TestWithParam<SafeSave>
-{
-};
-
-TEST_P(CT_FilesSafeSave, )
-{
-    SafeSave const &row = GetParam();
-    Doc doc;
-    if (row.before)
-        test::WriteBytes(doc.path, Bytes(row.before, row.before + std::strlen(row.before)));
-    if (row.left_backup)
-        test::WriteBytes(doc.backup, Bytes(row.left_backup, row.left_backup + std::strlen(row.left_backup)));
-    EXPECT_EQ(row.code, Raised(doc.path, [&] { row.steps(doc); })) << "raised code";
-    EXPECT_EQ(row.file, OnDisk(doc.path)) << "doc.txt";
-    EXPECT_EQ(row.backup, OnDisk(doc.backup)) << "doc.txt.old";
+    Listing listing;
+    WIN32_FIND_DATAA entry;
+    HANDLE const search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry))
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            listing[entry.cFileName] = OnDisk(folder + "\\" + entry.cFileName);
+    FindClose(search);
+    return listing;
 }
 
-INSTANTIATE_TEST_SUITE_P(, CT_FilesSafeSave, testing::ValuesIn(kSafeSaves), test::RowName());
+std::string Units(std::string const &text)
+{
+    test::Bytes const bytes = test::Utf16Bytes(text);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// What the folder must hold while doc.txt is rewritten. Every content found
+// there survives, whole, in some file, until a committed save of doc.txt
+// replaces it, or the caller cuts or deletes the file (the promise of
+// CT_Files.h); then no copy of it need survive. Where a step met no failure, the files are also exactly what
+// the design makes of them. The calls are told to it with their outcomes.
+class SafeSaveModel
+{
+public:
+    bool IsOpen() const { return mode_ != kClosed; }
+
+    // Each step starts from the folder as it is.
+    void Before(Listing const &folder)
+    {
+        before_ = folder;
+        expected_.clear();
+        exact_ = false;
+        log_.clear();
+    }
+
+    void Opened(bool writing, bool backup, std::string const &outcome, bool failed)
+    {
+        std::string const doc = Doc(before_);
+        named_ = outcome != "bad_alloc" ? kNamed : std::max(named_, kMaybeNamed); // it may have run out before
+        if (outcome != "done")
+            return failed ? void() : Expect(doc, Doc(before_, ".old")); // nothing was touched
+        mode_ = writing ? kWriting : kReading;
+        failed_ = false;
+        disturbed_ = failed;
+        at_open_ = doc;
+        written_.clear();
+        // A write open with the flag backs up a present file; a read open only where no ".old" is in the way.
+        bool const backed_up = held_ || (backup && doc != "-" && (writing || Doc(before_, ".old") == "-"));
+        if (writing && !backed_up)
+            Release(doc); // cut without a backup, as the caller asked
+        if (backed_up && !held_)
+            held_ = true, protected_ = doc;
+    }
+
+    void Wrote(std::string const &units, std::string const &outcome, bool failed)
+    {
+        if (mode_ == kWriting && outcome == "done")
+            written_ += units;
+        failed_ = failed_ || (mode_ == kWriting && outcome != "done");
+        disturbed_ = disturbed_ || failed;
+        if (!failed && (mode_ == kWriting) != (outcome == "done") && outcome.compare(0, 7, "code 18") != 0)
+            wrong_ = " a write gave " + outcome + ";";
+        if (!failed && mode_ != kWriting)
+            Expect(Doc(before_), Doc(before_, ".old"));
+    }
+
+    void SavedOld(std::string const &outcome, bool failed)
+    {
+        if (!failed && outcome != (IsOpen() ? "code 17 DOC" : "done"))
+            wrong_ = " v_SaveOldFile gave " + outcome + ";";
+        disturbed_ = disturbed_ || named_ == kMaybeNamed; // a backup may have been made
+        if (named_ == kNamed && !IsOpen() && outcome == "done" && Doc(before_) != "-" && !held_)
+            held_ = true, protected_ = Doc(before_);
+    }
+
+    // v_Close, or the destructor with no exception passing.
+    void Committed(bool failed)
+    {
+        if (mode_ == kWriting && !failed && !failed_ && held_)
+            Release(protected_);
+        if (!failed && !failed_ && !disturbed_)
+            Expect(mode_ == kWriting ? written_ : mode_ == kReading ? at_open_ : Doc(before_),
+                   held_ ? "-" : Doc(before_, ".old"));
+        Reset();
+    }
+
+    void RolledBack(bool failed)
+    {
+        std::string const spared = mode_ == kWriting ? "-" : mode_ == kReading ? at_open_ : Doc(before_);
+        if (!failed && !disturbed_)
+            Expect(held_ ? protected_ : spared, held_ ? "-" : Doc(before_, ".old"));
+        Reset();
+    }
+
+    void Deleted(bool failed)
+    {
+        if (named_ != kUnnamed)
+            Release(mode_ == kReading ? at_open_ : Doc(before_));
+        Committed(failed);
+        if (named_ == kNamed)
+            expected_.erase("doc.txt");
+        exact_ = exact_ && named_ != kMaybeNamed;
+    }
+
+    // The destructor while an exception passes, or a crash: no commit.
+    void Abandoned() { Reset(); }
+    // A new object, which names no file yet.
+    void Renewed() { named_ = kUnnamed; }
+
+    void LogSaved(std::string const &units, std::string const &outcome, bool failed)
+    {
+        log_ = units;
+        if (!failed)
+            Expect(outcome == "done" ? units : Doc(before_), Doc(before_, ".old"));
+    }
+
+    // "" when the folder holds what it must, else what is wrong. What it finds
+    // must survive from then on.
+    std::string Check(Listing const &now)
+    {
+        if (!log_.empty() && Doc(now) == log_)
+            Release(Doc(before_)); // replaced by a whole log
+        std::multiset<std::string> found;
+        for (auto const &file : now)
+            if (file.first.size() < 4 || file.first.compare(file.first.size() - 4, 4, ".tmp") != 0)
+                found.insert(file.second);
+        if (mode_ == kReading)
+            found.insert(at_open_); // held, so not read, but not written either
+        std::string problems = wrong_;
+        for (std::string const &content : must_)
+            if (!found.count(content))
+                problems += " lost \"" + content + "\";";
+        Listing all = now;
+        all.insert(expected_.begin(), expected_.end());
+        for (auto const &file : all)
+            if (exact_ && Find(now, file.first) != Find(expected_, file.first))
+                problems += " " + file.first + " is \"" + Find(now, file.first) + "\", not \"" +
+                            Find(expected_, file.first) + "\";";
+        for (std::string const &content : found)
+            if (!must_.count(content) && !released_.count(content) && !content.empty() && content != "<held>")
+                must_.insert(content);
+        wrong_.clear();
+        return problems;
+    }
+
+private:
+    static std::string Find(Listing const &folder, std::string const &name)
+    {
+        auto const file = folder.find(name);
+        return file == folder.end() ? "-" : file->second;
+    }
+    static std::string Doc(Listing const &folder, std::string const &ending = "")
+    {
+        return Find(folder, "doc.txt" + ending);
+    }
+
+    // The folder as it was before the step, with doc.txt and doc.txt.old as given ("-": none).
+    void Expect(std::string const &doc, std::string const &old)
+    {
+        exact_ = true;
+        expected_ = before_;
+        expected_["doc.txt"] = doc;
+        expected_["doc.txt.old"] = old;
+        for (char const *name : {"doc.txt", "doc.txt.old"})
+            if (expected_[name] == "-")
+                expected_.erase(name);
+    }
+
+    void Release(std::string const &content)
+    {
+        auto const token = must_.find(content);
+        if (token != must_.end())
+            must_.erase(token);
+        released_.insert(content); // copies of it need not survive either
+    }
+
+    void Reset()
+    {
+        mode_ = kClosed;
+        held_ = failed_ = disturbed_ = false;
+    }
+
+    enum Mode { kClosed, kReading, kWriting } mode_ = kClosed;
+    bool held_ = false;     // a backup protects the content at the open
+    bool failed_ = false;   // a write failed since the open: no commit
+    bool disturbed_ = false; // some call failed since the open: the result may differ from the design's
+    bool exact_ = false;    // the step met no failure: the folder must be expected_
+    enum Naming { kUnnamed, kMaybeNamed, kNamed } named_ = kUnnamed; // whether the object names doc.txt
+    std::string protected_; // that content
+    std::string at_open_;   // doc.txt when it was opened
+    std::string written_;   // the units written since
+    std::string log_;       // what a log saved over doc.txt holds
+    std::string wrong_;     // an outcome the design does not give
+    std::multiset<std::string> must_;
+    std::set<std::string> released_;
+    Listing before_, expected_;
+};
 } // namespace
 
-TEST(CT_FilesTemporary, EachOpenMakesItsOwnVlFileInTheTemporaryFolder)
+namespace
 {
-    char ac_folder[MAX_PATH + 1] = {0};
-    std::string const folder(ac_folder, GetTempPathA(sizeof ac_folder, ac_folder));
-    CT_Files co_first, co_second;
-    co_first.v_Open();
-    co_second.v_Open();
-    std::string const first(co_first.cco_GetFullPath());
-    EXPECT_NE(first, std::string(co_second.cco_GetFullPath()));
-    EXPECT_EQ(0, lstrcmpiA((folder + "vl").c_str(), first.substr(0, folder.size() + 2).c_str())) << first;
-    co_first.v_Close();
-    EXPECT_EQ("", OnDisk(first)) << "closed, the file is left for the caller";
-    co_first.v_Delete();
-    co_second.v_Cancel();
-    EXPECT_EQ("-", OnDisk(first)) << "deleted";
-    EXPECT_EQ("-", OnDisk(std::string(co_second.cco_GetFullPath()))) << "cancelled";
-}
+using Call = void (*)(std::optional<CT_Files> &file, std::string const &doc, std::string const &text);
 
-TEST(CT_FilesWrite, LinesAreUtf16UnitsOfTheLocaleCharactersEndedByCrLf)
+// The destructor of an object reached by an exception that was not in flight at its open.
+void DestroyWhileThrowing(std::optional<CT_Files> &file)
 {
-    Doc doc;
-    doc.Open(W, 0);
-    ASSERT_TRUE(std::setlocale(LC_ALL, ".932"));
-    doc.file->v_Writeln(CT_String("\x82\xA0z")); // one double-byte character (U+3042), then z
-    std::setlocale(LC_ALL, "C");
-    doc.file->v_Close();
-    EXPECT_EQ(std::string("\x42\x30z\0\r\0\n\0", 8), OnDisk(doc.path)) << "no byte-order mark, one unit a character";
-}
-
-struct PathCase
-{
-    char const *name;
-    char const *path;
-    char const *file_name;
-    char const *folder;
-    char const *without_extension;
-};
-
-TEST(CT_FilesPaths, SplitIntoFolderAndNameAndLoseTheExtension)
-{
-    PathCase const cases[] = {{"file in a folder", "C:\\dir\\sub\\a.txt", "a.txt", "C:\\dir\\sub\\", "C:\\dir\\sub\\a"},
-                              {"folder with a dot", "C:\\a.b\\c.txt", "c.txt", "C:\\a.b\\", "C:\\a"},
-                              {"no file part", "C:\\dir\\", "", "C:\\dir\\", "C:\\dir\\"}};
-    for (PathCase const &row : cases)
+    struct Destroy
     {
-        CT_String co_path(row.path), co_folder("before");
-        EXPECT_STREQ(row.file_name, CT_Files::sco_GetFileName(co_path)) << row.name;
-        CT_Files::sv_GetFolder(co_path, co_folder);
-        EXPECT_STREQ(row.folder, co_folder) << row.name;
-        CT_Files::sv_RemoveExtension(co_path);
-        EXPECT_STREQ(row.without_extension, co_path) << row.name;
-    }
-    EXPECT_EQ(e_Windows, Raised("GetFullPathName\r\n", [] { CT_Files::sco_GetFileName(CT_String("")); }));
-}
-
-TEST(CT_FilesPaths, ExistTellsWhetherAnythingMatchesThePath)
-{
-    test::ScratchFolder scratch;
-    EXPECT_EQ(1, CT_Files::sb_Exist(CT_String((scratch.Path() + "\\*").c_str()))) << "a wildcard finds \".\"";
-    EXPECT_EQ(0, CT_Files::sb_Exist(CT_String(scratch.File("none-such\\a").c_str())));
-}
-
-// One line of a file read into a string made with CT_String("none", request).
-struct ReadLine
-{
-    char const *name;
-    char const *locale;
-    Bytes line; // the bytes before "\r\n"
-    unsigned int request;
-    std::string text;
-    unsigned int room;
-};
-
-TEST(CT_FilesRead, ALineGetsItsTextAndARoomSizedForItsBytes)
-{
-    Bytes double_bytes;
-    std::string double_text;
-    for (int n = 0; n < 150; ++n, double_text += "\x82\xA0")   // one character of code page 932 ...
-        double_bytes.insert(double_bytes.end(), {0x42, 0x30}); // ... and its unit
-    // The room is first sized for the line's bytes, then assigned the text.
-    ReadLine const rows[] = {
-        {"short line into room 256", "C", test::Utf16Bytes("abc"), 0, "abc", 512},
-        {"empty line", "C", {}, 256, "", 512},
-        {"600 bytes", "C", test::Utf16Bytes(std::string(300, 'L')), 256, std::string(300, 'L'), 856},
-        {"unit with no narrow form", "C", {0x00, 0x4E, 'a', 0}, 256, "?a", 512},
-        {"unit with no narrow form in code page 1252", ".1252", {'a', 0, 0x00, 0x4E}, 0, "a?", 512},
-        {"odd last byte", "C", {'a', 0, 'b'}, 256, "ab", 512},
-        {"zero unit ends the text", "C", {'a', 0, 0, 0, 'b', 0}, 256, "a", 512},
-        {"double-byte characters", ".932", double_bytes, 256, double_text, 812},
+        std::optional<CT_Files> &file;
+        ~Destroy() { file.reset(); }
     };
-    for (ReadLine const &row : rows)
+    try
     {
-        Doc doc;
-        Bytes bytes = row.line;
-        bytes.insert(bytes.end(), {'\r', 0, '\n', 0, 'x', 0});
-        test::WriteBytes(doc.path, bytes);
-        doc.Open(R, 0);
-        ASSERT_TRUE(std::setlocale(LC_ALL, row.locale)) << row.name;
-        CT_String co_text("none", row.request);
-        doc.file->v_ReadUntil(co_text, CT_String("\r\n"));
-        std::setlocale(LC_ALL, "C");
-        EXPECT_EQ(row.text, std::string(co_text)) << row.name;
-        EXPECT_EQ(row.room, co_text.n_GetSize()) << row.name;
-        EXPECT_EQ(row.line.size() + 4, doc.file->n_GetSeek()) << row.name << ": the position is past the delimiter";
+        Destroy destroy{file};
+        throw 0;
+    }
+    catch (int)
+    {
     }
 }
 
-// The units from the position up to the first zero unit, narrowed as the C
-// locale does; an odd last byte is a unit of its own.
-std::string Narrowed(Bytes const &co_model, size_t n_at, size_t n_to)
+// The call's outcome under the failure armed, with the document's path as DOC.
+std::string Armed(std::string const &doc, std::function<void()> const &call)
 {
-    std::string text;
-    for (; n_at < n_to && (co_model[n_at] || (n_at + 1 < n_to && co_model[n_at + 1])); n_at += 2)
-        text += n_at + 1 < n_to && co_model[n_at + 1] ? '?' : static_cast<char>(co_model[n_at]);
-    return text;
+    test::armed = true;
+    std::string outcome = test::Outcome(call);
+    test::armed = false;
+    size_t const at = outcome.find(doc);
+    return at == std::string::npos ? outcome : outcome.replace(at, doc.size(), "DOC");
 }
 
-// Steps from random positions over 30000 bytes, many read-ahead blocks: each
-// scan, read, write and seek must give what a byte-by-byte model gives.
-TEST(CT_FilesRandomAccess, ScansReadsWritesAndSeeksMatchAByteModel)
+std::string Seeds() { return std::getenv("COMMON_SEED") ? std::getenv("COMMON_SEED") : ""; }
+
+// One random sequence: a folder holding doc.txt absent, whole or cut short and its ".old" absent, older or whole,
+// then calls on one object at a time, some failing once, some from a point on (a crash there, when system calls
+// fail), each checked against the model. Now and then another program reads doc.txt while it is opened: the open
+// fails after its backup, as for a file the user may not change.
+void RunSequence(unsigned seed, int steps)
 {
-    Doc doc;
-    std::minstd_rand co_random(12345);
-    // "a\r" stored as CR CR LF: a scan for CR LF must still end there.
-    Bytes co_model = test::Utf16Bytes("a\r\r\n");
-    while (co_model.size() < 30000)
-        co_model.push_back("a\r\n"[co_random() % 4]);
-    doc.Open(CT_Files::et_OpenMode(R | W), 0);
-    doc.file->v_Write(reinterpret_cast<char const *>(co_model.data()), static_cast<unsigned int>(co_model.size()));
-    doc.file->v_Seek(0);
-    char const *const ap_delimiters[] = {"\r\n", "a", "\r\n\r\n", "aa\r"};
-    for (size_t n_at = 0, n_step = 0; n_step < 4000; ++n_step)
+    std::minstd_rand random(seed);
+    test::ScratchFolder folder;
+    std::string const doc = folder.File("doc.txt");
+    char const *const files[] = {nullptr, "whole", "who"}, *const olds[] = {nullptr, "older", "whole"};
+    if (char const *content = files[random() % 3])
+        test::WriteBytes(doc, test::Bytes(content, content + std::strlen(content)));
+    if (char const *content = olds[random() % 3])
+        test::WriteBytes(doc + ".old", test::Bytes(content, content + std::strlen(content)));
+    SafeSaveModel model;
+    model.Before(ListFolder(folder.Path()));
+    model.Check(ListFolder(folder.Path()));
+    std::optional<CT_Files> file(std::in_place);
+    std::string trail;
+    for (int step = 0; step < steps; ++step)
     {
-        SCOPED_TRACE("step " + std::to_string(n_step) + " at byte " + std::to_string(n_at));
-        CT_String const co_delimiter(ap_delimiters[co_random() % 4]);
-        Bytes const co_pattern = test::Utf16Bytes(std::string(co_delimiter));
-        size_t const n_found = std::search(co_model.begin() + n_at, co_model.end(), co_pattern.begin(),
-                                           co_pattern.end()) -
-                               co_model.begin(); // the size if none
-        std::vector<char> co_buffer(1 + co_random() % 9000, 0);
-        size_t const n_got = std::min(co_buffer.size(), co_model.size() - n_at);
-        switch (co_random() % 4)
+        model.Before(ListFolder(folder.Path()));
+        test::failure = test::Failure();
+        if (random() % 4 == 0)
+        {
+            test::failure.kind = test::Kind(random() % 3);
+            test::failure.point = 1 + random() % 10;
+            test::failure.persistent = random() % 3 == 0;
+        }
+        std::string const text = "n" + std::to_string(step);
+        bool const open = model.IsOpen();
+        int const call = open ? 6 + random() % 9 : random() % 13;
+        std::string outcome = "done";
+        switch (call)
         {
         case 0:
-            if (n_found < co_model.size())
-                EXPECT_EQ(n_found - n_at, doc.file->n_CountUntil(co_delimiter)) << "count";
-            if (co_random() % 2)
-                EXPECT_EQ(n_found == co_model.size() ? e_FileRead : 0,
-                          Raised(doc.path, [&] { doc.file->v_MoveUntil(co_delimiter); }))
-                    << "move";
-            else
-            {
-                CT_String co_text("none");
-                int const n_code = Raised(doc.path, [&] { doc.file->v_ReadUntil(co_text, co_delimiter); });
-                EXPECT_EQ(n_found == co_model.size() ? e_FileRead : 0, n_code) << "read until";
-                EXPECT_EQ(n_code ? "none" : Narrowed(co_model, n_at, n_found), std::string(co_text)) << "line";
-            }
-            n_at = std::min(n_found + co_pattern.size(), co_model.size());
-            break;
         case 1:
-            EXPECT_EQ(
-                n_got ? 0 : e_FileRead,
-                Raised(doc.path, [&] { doc.file->v_Read(&co_buffer[0], static_cast<unsigned int>(co_buffer.size())); }))
-                << "read";
-            EXPECT_TRUE(std::equal(co_model.begin() + n_at, co_model.begin() + n_at + n_got, co_buffer.begin()));
-            n_at += n_got;
-            break;
         case 2:
-            doc.file->v_Write("\r\0\n\0a", co_buffer.size() % 5 + 1);
-            co_model.resize(std::max(co_model.size(), n_at + co_buffer.size() % 5 + 1));
-            std::copy_n("\r\0\n\0a", co_buffer.size() % 5 + 1, co_model.begin() + n_at);
-            n_at += co_buffer.size() % 5 + 1;
+        case 3:
+        {
+            bool const writing = call != 3, backup = call < 2 || random() % 2;
+            HANDLE const reader = random() % 4 ? INVALID_HANDLE_VALUE
+                                               : CreateFileA(doc.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                             OPEN_EXISTING, 0, nullptr);
+            outcome = Armed(doc, [&] { file->v_Open(doc.c_str(), writing ? CT_Files::e_Write : CT_Files::e_Read, backup); });
+            CloseHandle(reader);
+            trail += writing ? (backup ? "write+backup " : "write ") : (backup ? "read+backup " : "read ");
+            model.Opened(writing, backup, outcome, test::failure.failed);
+            break;
+        }
+        case 4:
+        {
+            CT_LogStream log;
+            log << CT_String(text.c_str());
+            outcome = Armed(doc, [&] { log.v_Save(doc.c_str()); });
+            trail += "log ";
+            model.LogSaved(Units(text + "\r\n"), outcome, test::failure.failed);
+            break;
+        }
+        case 5:
+        case 13:
+            outcome = Armed(doc, [&] { file->v_SaveOldFile(); });
+            trail += "save-old ";
+            model.SavedOld(outcome, test::failure.failed);
+            break;
+        case 6:
+        case 7:
+        case 8:
+        {
+            bool const line = call == 8;
+            outcome = Armed(doc, [&] { line ? file->v_Writeln(text.c_str()) : file->v_Write(text.c_str()); });
+            trail += line ? "writeln " : "write-text ";
+            model.Wrote(Units(line ? text + "\r\n" : text), outcome, test::failure.failed);
+            break;
+        }
+        case 9:
+            Armed(doc, [&] { file->v_Close(); });
+            trail += "close ";
+            model.Committed(test::failure.failed);
+            break;
+        case 10:
+            Armed(doc, [&] { file->v_Cancel(); });
+            trail += "cancel ";
+            model.RolledBack(test::failure.failed);
+            break;
+        case 11:
+            Armed(doc, [&] { file->v_Delete(); });
+            trail += "delete ";
+            model.Deleted(test::failure.failed);
             break;
         default:
-            n_at = co_random() % co_model.size();
-            doc.file->v_Seek(static_cast<unsigned int>(n_at));
+            bool const throwing = random() % 2;
+            Armed(doc, [&] { throwing ? DestroyWhileThrowing(file) : file.reset(); });
+            file.emplace();
+            trail += throwing ? "destroy-throwing " : "destroy ";
+            throwing ? model.Abandoned() : model.Committed(test::failure.failed);
+            model.Renewed();
         }
-        ASSERT_EQ(n_at, doc.file->n_GetSeek()) << "position";
+        // A crash: the object goes with its calls still failing, so nothing of it reaches the disk.
+        if (test::failure.kind == test::kSystemCall && test::failure.persistent && test::failure.failed)
+        {
+            Armed(doc, [&] { file.reset(); });
+            file.emplace();
+            trail += "(crash) ";
+            model.Abandoned();
+            model.Renewed();
+        }
+        trail += outcome == "done" ? "" : "[" + outcome + "] ";
+        std::string const problems = model.Check(ListFolder(folder.Path()));
+        ASSERT_EQ("", problems) << "seed " << seed << " (COMMON_SEED=" << seed << " reruns it): " << trail;
     }
-    doc.file->v_Close();
-    EXPECT_EQ(co_model, test::ReadBytes(doc.path)) << "file bytes";
 }
+
+TEST(CT_FilesSafeSave, NoSequenceOfCallsFailuresOrCrashesLosesTheLastWholeCopyOfAnyContent)
+{
+    test::RouteImports();
+    if (!Seeds().empty())
+        return RunSequence(std::stoul(Seeds()), 16);
+    RunSequence(0, 16); // the platform keeps handles it opens at some first calls
+    DWORD const handles = test::HandleCount();
+    unsigned seed = 1;
+    for (; seed <= 300 && !HasFatalFailure(); ++seed)
+        RunSequence(seed, 16);
+    EXPECT_EQ(handles, test::HandleCount()) << "handles leaked in the " << seed - 1 << " sequences";
+}
+} // namespace

@@ -206,6 +206,7 @@ std::string Outcome(std::function<void()> const &call)
     }
     catch (et_ErrorCode code)
     {
+        armed = false; // reading the record allocates in the library
         std::string outcome = "code " + std::to_string(code);
         if (code != CT_Errors::set_GetLastError())
             outcome += " recorded as " + std::to_string(CT_Errors::set_GetLastError());

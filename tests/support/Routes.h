@@ -54,7 +54,8 @@ template <class Function> Route RouteTo(char const *name, Function function)
 void RouteImports(std::vector<Route> const &extra = {});
 
 /// What the call did: "done", "code C PARAMETER" for a raised code (with the
-/// recorded one, if it differs), or "bad_alloc".
+/// recorded one, if it differs), or "bad_alloc". A raise disarms the failures,
+/// as reading the record allocates in the library.
 std::string Outcome(std::function<void()> const &call);
 
 /// One run of an operation under a failure.
