@@ -133,13 +133,13 @@ void CT_Files::v_Open(CT_String const &co_newpath, et_OpenMode e_mode, int b_bac
         v_Close();
     co_path = co_given;
     int const b_reading = e_mode == e_Read;
-    int const b_heldbackup = b_HoldsBackup();
+    int const b_held = b_HoldsBackup();
     CT_String co_aside;
-    if (b_backup && !b_heldbackup)
+    if (b_backup)
         v_BackUpForOpen(b_reading, co_aside);
     h_file = CreateFileA(co_path, e_mode, 0, NULL, b_reading ? OPEN_EXISTING : CREATE_ALWAYS, 0, NULL);
     if (h_file == INVALID_HANDLE_VALUE)
-        v_FailOpen(co_aside, b_HoldsBackup() && !b_heldbackup);
+        v_FailOpen(co_aside, b_backup && b_HoldsBackup() && !b_held);
     // Closed and Closed with backup open into the states of their rows.
     if (b_reading)
         e_state = b_HoldsBackup() ? e_ReadingWithBackup : e_Reading;
@@ -166,10 +166,8 @@ void CT_Files::v_Open()
 
 void CT_Files::v_SaveOldFile()
 {
-    if (e_state == e_ClosedWithBackup)
-        return;
     CT_String co_aside;
-    if (e_state != e_Closed || !b_BackUp(co_aside))
+    if ((e_state != e_Closed && e_state != e_ClosedWithBackup) || !b_BackUp(co_aside))
         CT_Errors::v_ThrowError(e_FileOpen, co_path);
 }
 
@@ -186,48 +184,56 @@ void CT_Files::v_BackUpForOpen(int b_reading, CT_String &co_aside)
 {
     if (!b_reading && !b_BackUp(co_aside))
         CT_Errors::v_ThrowError(e_FileOpen, co_path);
-    if (b_reading && e_FileAt(co_path + ".old") == e_NotThere)
+    if (b_reading && (b_HoldsBackup() || e_FileAt(co_path + ".old") == e_NotThere))
         b_BackUp(co_aside);
 }
 
 // 1 when the file may be cut: it is absent, a device, or its whole copy now
 // lies at the path + ".old" (Closed with backup). 0 when that cannot be had;
-// nothing has changed on disk then. A ".old" found there may be the only
-// whole copy of something: it is moved aside, never replaced.
+// nothing else has changed on disk then. A backup is a copy of the file as it
+// is now: one held from before goes first. A ".old" found there may be the
+// only whole copy of something: it is moved aside, never replaced.
 int CT_Files::b_BackUp(CT_String &co_aside)
 {
+    v_ClearOldFile();
+    e_state = e_Closed;
     if (b_IsDevice(co_path))
         return 1;
     et_Presence const e_file = e_FindEntry(co_path);
     if (e_file != e_There)
         return e_file == e_NotThere;
+    // Every name is made before anything moves: running out of memory then
+    // leaves the disk as it was.
     CT_String const co_backup = co_path + ".old";
+    CT_String const co_partial = co_backup + ".tmp";
+    co_oldfile.v_SetSize(co_backup.n_GetStringSize());
     et_Presence const e_found = e_FileAt(co_backup);
     if (e_found == e_NotKnown || (e_found == e_There && !b_SetAside(co_backup, co_aside)))
         return 0;
-    if (!b_CopyWhole(co_path, co_backup))
+    if (!b_CopyWhole(co_path, co_partial, co_backup))
     {
         CT_KeepLastError const co_reason;
         v_PutBack(co_aside, co_backup);
         return 0;
     }
-    co_oldfile = co_backup;
+    co_oldfile = static_cast<char const *>(co_backup);
     e_state = e_ClosedWithBackup;
     return 1;
 }
 
 // The file was not touched: a backup this open made goes, and a ".old" it
-// moved aside goes back, so that no stray copy is left.
+// moved aside goes back, so that no stray copy is left. Nothing here
+// allocates, so the raise is the open's own.
 void CT_Files::v_FailOpen(CT_String const &co_aside, int b_madebackup)
 {
     {
         CT_KeepLastError const co_reason;
         if (b_madebackup)
         {
-            CT_String const co_backup(co_oldfile);
-            v_ClearOldFile();
+            DeleteFileA(co_oldfile);
+            v_PutBack(co_aside, co_oldfile);
+            co_oldfile.v_Empty();
             e_state = e_Closed;
-            v_PutBack(co_aside, co_backup);
         }
     }
     CT_Errors::v_ThrowError(e_FileOpen, co_path);
@@ -249,13 +255,17 @@ void CT_Files::v_Close()
     e_state = e_Closed;
 }
 
+// Undoes what this object wrote. Where it wrote nothing, the file is spared,
+// also when another writer changed it since the backup.
 void CT_Files::v_Cancel()
 {
     v_CloseHandle();
-    if (b_HoldsBackup())
+    if (e_state == e_WritingWithBackup || e_state == e_WriteFailed)
         v_RestoreBackup();
     else if (e_state == e_Writing)
         DeleteFileA(co_path);
+    else
+        v_ClearOldFile();
     e_state = e_Closed;
 }
 

@@ -62,9 +62,9 @@ class CT_ReadAhead;
 /// | State | Handle | Backup held | v_Close() | v_Cancel() |
 /// |---|---|---|---|---|
 /// | Closed | none | none | nothing | nothing: the file is spared |
-/// | Closed with backup | none | made by v_SaveOldFile() | deletes the backup | copies the backup back, deletes it |
+/// | Closed with backup | none | made by v_SaveOldFile() | deletes the backup | deletes the backup; the file is spared |
 /// | Reading | e_Read | none | closes | closes; the file is spared |
-/// | Reading with backup | e_Read | made by the flag | closes, deletes the backup | closes, copies the backup back, deletes it |
+/// | Reading with backup | e_Read | made by the flag | closes, deletes the backup | closes, deletes the backup; the file is spared |
 /// | Writing | created or cut | none | closes | closes, deletes the file |
 /// | Writing with backup | created or cut | the content before the open | puts the file on disk, closes, deletes the backup | closes, copies the backup back, deletes it |
 /// | Write failed | created or cut | the only whole copy | closes; the backup stays on disk | as Writing with backup |
@@ -73,16 +73,17 @@ class CT_ReadAhead;
 /// |---|---|---|
 /// | Closed | v_Open() for reading; with the flag, a present file and no ".old" | Reading; Reading with backup |
 /// | Closed | v_Open() for writing; with the flag and a present file | Writing; Writing with backup |
-/// | Closed with backup | v_Open() of its own path for reading; for writing | Reading with backup; Writing with backup |
-/// | Closed | v_SaveOldFile(), file present | Closed with backup |
+/// | Closed with backup | v_Open() of its own path without the flag, for reading; for writing | Reading with backup; Writing with backup |
+/// | Closed, Closed with backup | v_SaveOldFile(), or v_Open() with the flag: a fresh backup of a present file | Closed with backup, then as above |
 /// | Writing with backup | a write that fails or falls short; the destructor while an exception passes | Write failed |
 /// | any open state, or a backup of another path | v_Open() | as v_Close(), then as from Closed |
 /// | any | v_Close(), v_Cancel(), v_Delete(), the destructor | Closed |
 /// | any | v_Open() raising 17 | as before the call; a backup that call made is deleted and a ".old" it moved aside moved back |
 ///
-/// Only Write failed tells the states apart in a write: a failing write
-/// raises 18 in every state and changes nothing else. A write on a closed
-/// object never reaches the file.
+/// A roll back undoes what the object wrote: where it wrote nothing, the file
+/// is spared, also when another writer changed it since the backup. Only
+/// Write failed tells the states apart in a write: a failing write raises 18
+/// in every state and changes nothing else.
 ///
 /// **Durability.** The backup is on disk before the open cuts the file; the
 /// new content is on disk before v_Close() deletes the backup; a restored
@@ -178,13 +179,14 @@ public:
     ///        without a backup where one cannot be had or a ".old" is there.
     /// @state See the class's state table. An object that holds an open
     ///        file, or a backup of another path, commits it first as
-    ///        v_Close() does. A backup made for this same path while closed
-    ///        stays, so v_Cancel() can restore it.
+    ///        v_Close() does. A backup made by v_SaveOldFile() for this same
+    ///        path stays for an open without the flag, so v_Cancel() can
+    ///        restore it; with the flag a fresh backup replaces it.
     /// @raises Code 17 (e_FileOpen) with the path when CreateFileA fails
     ///         (a missing file in read mode, no access, the file in use, a bad
     ///         path): the file was not touched, so a backup this call made is
-    ///         deleted and a ".old" it moved aside is moved back; a backup
-    ///         made before, by v_SaveOldFile(), stays held. Code 17 with the
+    ///         deleted and a ".old" it moved aside is moved back; where the
+    ///         object held a backup before, it keeps the fresh one. Code 17 with the
     ///         path also when a write open asks for a backup that cannot be
     ///         had: the copy fails, a ".old" there cannot be moved aside, or
     ///         it cannot be established whether the file or its ".old" exists
@@ -207,10 +209,11 @@ public:
     /// ".old.1" (or the first free number), where it stays. The copy is
     /// written under a temporary name and then moved, so a ".old" on disk is
     /// always whole. The object must be closed; a backup it already holds
-    /// for the path is kept. A copy of a read-only file is made writable, so
-    /// the commit can delete it.
-    /// @state Closed with backup: v_Close() deletes the backup, v_Cancel()
-    ///        restores it.
+    /// for the path is replaced by the fresh copy. A copy of a read-only file
+    /// is made writable, so the commit can delete it.
+    /// @state Closed with backup: v_Close() deletes the backup; so does
+    ///        v_Cancel(), sparing the file; a write open then takes it as its
+    ///        backup, which v_Cancel() restores.
     /// @raises Code 17 (e_FileOpen) with the path when the object holds the
     ///         file open or no whole backup can be had, also when it cannot
     ///         be established whether the file or its ".old" exists.
@@ -222,12 +225,13 @@ public:
     /// longer held by the object, and the next backup moves it aside.
     /// Raises nothing.
     void v_Close();
-    /// Rolls back: closes the file, then copies the backup over it and
-    /// deletes the backup; if the restore fails, the backup stays on disk.
-    /// Without a backup it deletes the file only if this object created or
-    /// cut it since its last commit (Writing): a file opened for reading, one
-    /// already committed, one named only by a copy, or one never opened is
-    /// spared. Raises nothing.
+    /// Rolls back what this object wrote: closes the file, then copies the
+    /// backup over it and deletes the backup; if the restore fails, the
+    /// backup stays on disk. Without a backup it deletes the file only if this
+    /// object created or cut it since its last commit (Writing). A file the
+    /// object did not write (opened for reading, already committed, named only
+    /// by a copy, never opened) is spared, and a backup of it deleted.
+    /// Raises nothing.
     void v_Cancel();
     /// Commits as v_Close() does (deleting the backup, unless a write failed),
     /// then deletes the file at the path. Raises nothing.

@@ -73,14 +73,13 @@ int b_FlushFile(char const *p_path)
 
 // Only a copy on disk takes the name, and never over a file already there:
 // a copy found under the name is whole.
-int b_CopyWhole(char const *p_from, CT_String const &co_to)
+int b_CopyWhole(char const *p_from, char const *p_partial, char const *p_to)
 {
-    CT_String const co_partial = co_to + ".tmp";
-    if (CopyFileA(p_from, co_partial, FALSE) && b_MakeWritable(co_partial) && b_FlushFile(co_partial) &&
-        MoveFileExA(co_partial, co_to, MOVEFILE_WRITE_THROUGH))
+    if (CopyFileA(p_from, p_partial, FALSE) && b_MakeWritable(p_partial) && b_FlushFile(p_partial) &&
+        MoveFileExA(p_partial, p_to, MOVEFILE_WRITE_THROUGH))
         return 1;
     CT_KeepLastError const co_reason;
-    DeleteFileA(co_partial); // a partial copy, never read under this name
+    DeleteFileA(p_partial); // a partial copy, never read under this name
     return 0;
 }
 
@@ -89,9 +88,10 @@ int b_SetAside(CT_String const &co_path, CT_String &co_aside)
     for (unsigned int n_number = 1; n_number <= n_MostSetAside; ++n_number)
     {
         CT_String const co_name = co_path + "." + n_number;
+        co_aside.v_SetSize(co_name.n_GetStringSize()); // room first: the name then goes in without allocating
         if (MoveFileExA(co_path, co_name, MOVEFILE_WRITE_THROUGH))
         {
-            co_aside = co_name;
+            co_aside = static_cast<char const *>(co_name);
             return 1;
         }
         DWORD const n_error = GetLastError();

@@ -57,11 +57,12 @@ int b_IsDevice(char const *p_path);
 /// Puts what was written to the file at the path on disk; 0 if it cannot.
 int b_FlushFile(char const *p_path);
 /// A whole copy of the file, on disk, under a name that no file had: it is
-/// made under the name + ".tmp", made writable, put on disk and then moved.
-/// 0 when that cannot be done; no partial copy is left under the name.
-int b_CopyWhole(char const *p_from, CT_String const &co_to);
+/// made under the partial name, made writable, put on disk and then moved.
+/// 0 when that cannot be done; no partial copy is left.
+int b_CopyWhole(char const *p_from, char const *p_partial, char const *p_to);
 /// Moves the file to the first free name among the path + ".1", ".2", ...,
-/// on disk, into co_aside; 0 when it cannot be moved.
+/// on disk, into co_aside; 0 when it cannot be moved. Out of memory, it
+/// throws only before the move.
 int b_SetAside(CT_String const &co_path, CT_String &co_aside);
 /// Moves a file set aside back to its name, on disk, when that name is free;
 /// nothing when none was set aside.
