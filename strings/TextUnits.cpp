@@ -88,11 +88,6 @@ std::vector<wchar_t> co_Widen(char const *p_text, unsigned int n_bytes)
     return co_units;
 }
 
-int b_FitsOneWrite(unsigned long long n_units)
-{
-    return n_units <= UINT_MAX / 2 ? 1 : 0;
-}
-
 // Assigning a string of the narrow form keeps the room when that string's
 // own room is smaller. The form has at most MB_CUR_MAX bytes a unit: when
 // even that many would fit, the units need not be counted.

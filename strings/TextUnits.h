@@ -16,7 +16,10 @@ std::vector<wchar_t> co_Widen(char const *p_text, unsigned int n_bytes);
 
 /// 1 when the units' bytes can be counted in 32 bits, as one write takes
 /// them; 0 for 2 Gi units or more.
-int b_FitsOneWrite(unsigned long long n_units);
+inline int b_FitsOneWrite(unsigned long long n_units)
+{
+    return n_units <= 0x7FFFFFFFull ? 1 : 0;
+}
 
 /// Empties the string with room for the units' bytes, then assigns the narrow
 /// form of the zero-terminated units, with the room that assigning a string

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -16,24 +17,27 @@
 
 #include "CT_Errors.h"
 #include "CT_LogStream.h"
+#include "NamedRows.h"
+#include "ReadAhead.h"
 #include "Routes.h"
 #include "TestSupport.h"
+#include "TextUnits.h"
 
 namespace
 {
 // What lies at the path, seen without the class: "-" for nothing, "<folder>",
-// "<held>" for a file no one else may read, else its bytes.
+// "<held N>" for N bytes no one else may read, else the bytes.
 std::string OnDisk(std::string const &path)
 {
-    DWORD const attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
         return "-";
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return "<folder>";
     HANDLE const probe = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, 0, nullptr);
     if (probe == INVALID_HANDLE_VALUE)
-        return "<held>";
+        return "<held " + std::to_string(data.nFileSizeLow) + ">";
     CloseHandle(probe);
     test::Bytes const bytes = test::ReadBytes(path);
     return std::string(bytes.begin(), bytes.end());
@@ -286,7 +290,7 @@ private:
                 problems += " " + file.first + " is \"" + Find(now, file.first) + "\", not \"" +
                             Find(expected_, file.first) + "\";";
         for (std::string const &content : found)
-            if (!must_.count(content) && !released_.count(content) && !content.empty() && content != "<held>")
+            if (!must_.count(content) && !released_.count(content) && !content.empty() && content[0] != '<')
                 must_.insert(content);
         return problems;
     }
@@ -377,5 +381,448 @@ TEST(CT_FilesSafeSave, NoSequenceOfCallsFailuresOrCrashesLosesTheLastWholeCopyOf
             ASSERT_EQ("", sequence.Step(step)) << "seed " << seed << " (COMMON_SEED reruns it): " << sequence.trail;
     }
     EXPECT_EQ(handles, test::HandleCount()) << "handles leaked";
+}
+} // namespace
+
+namespace
+{
+// doc.txt in a scratch folder, and the object that saves it.
+struct Doc
+{
+    test::ScratchFolder folder;
+    std::string path = folder.File("doc.txt");
+    std::optional<CT_Files> file{std::in_place};
+
+    void Open(CT_Files::et_OpenMode mode, int b_backup) { file->v_Open(path.c_str(), mode, b_backup); }
+    void Write() { file->v_Write("new", 3); }
+};
+
+struct SafeSave
+{
+    char const *name;
+    char const *before, *old; // doc.txt and doc.txt.old before the steps; null: none
+    void (*steps)(Doc &doc);
+    char const *outcome;               // as test::Outcome() gives it, the path as DOC
+    char const *file, *backup, *aside; // doc.txt, doc.txt.old and doc.txt.old.1 after, as OnDisk shows them
+};
+
+// The design's examples; any sequence of these calls, and failures, is the model test's.
+SafeSave const kSafeSaves[] = {
+    {"OpenWithBackupCopiesTheFileToOldAndHoldsItCut", "old text", nullptr, [](Doc &d) { d.Open(W, 1); }, "done",
+     "<held 0>", "old text", "-"},
+    {"CloseCommitsAndDeletesTheBackup", "old text", nullptr, [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Close(); },
+     "done", "new", "-", "-"},
+    {"CancelRestoresTheOldContent", "old text", nullptr, [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Cancel(); },
+     "done", "old text", "-", "-"},
+    {"CancelDeletesAFileTheSaveCreated", nullptr, nullptr, [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Cancel(); },
+     "done", "-", "-", "-"},
+    {"AnOldFoundOnDiskIsMovedAsideAndKept", "old text", "older", [](Doc &d) { d.Open(W, 1), d.file->v_Close(); },
+     "done", "", "-", "older"},
+    {"DeleteRemovesTheFileAndItsBackup", "old text", nullptr, [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Delete(); },
+     "done", "-", "-", "-"},
+    {"ACopyStartsClosedAndLeavesTheSaveToTheOriginal", "old text", nullptr,
+     [](Doc &d) { d.Open(W, 1), CT_Files(*d.file).v_Cancel(), (CT_Files() = *d.file).v_Cancel(), d.Write(); }, "done",
+     "<held 3>", "old text", "-"},
+    {"SelfAssignmentKeepsTheSave", "old text", nullptr,
+     [](Doc &d) { d.Open(W, 1), d.Write(), *d.file = *d.file, d.file->v_Cancel(); }, "done", "old text", "-", "-"},
+    {"AssigningAFreshObjectCommits", "old text", nullptr, [](Doc &d) { d.Open(W, 1), d.Write(), *d.file = CT_Files(); },
+     "done", "new", "-", "-"},
+    {"OpeningAnotherPathCommitsTheFirst", "old text", nullptr,
+     [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Open(d.folder.File("two.txt").c_str(), W, 0); }, "done", "new",
+     "-", "-"},
+    {"ABackupThatCannotBeMadeRaises17AndCutsNothing", "old text", nullptr,
+     [](Doc &d) { CreateDirectoryA((d.path + ".old").c_str(), nullptr), d.Open(W, 1); }, "code 17 DOC", "old text",
+     "<folder>", "-"},
+    {"AReadOpenGoesOnWhenNoBackupCanBeMade", "old text", nullptr,
+     [](Doc &d) { CreateDirectoryA((d.path + ".old").c_str(), nullptr), d.Open(R, 1); }, "done", "<held 8>",
+     "<folder>", "-"},
+    {"WritingAFileOpenForReadingRaises18", "old text", nullptr, [](Doc &d) { d.Open(R, 0), d.Write(); },
+     "code 18 DOC", "<held 8>", "-", "-"},
+    {"ReadingAFileOpenForWritingRaises19", "old text", nullptr,
+     [](Doc &d) { d.Open(W, 0), d.file->v_Read(&std::string(1, 0)[0], 1); }, "code 19 DOC", "<held 0>", "-", "-"},
+};
+
+void PrintTo(SafeSave const &row, std::ostream *out) { *out << row.name; }
+
+class CT_FilesSafeSaveExample : public testing::TestWithParam<SafeSave>
+{
+};
+
+TEST_P(CT_FilesSafeSaveExample, )
+{
+    SafeSave const &row = GetParam();
+    Doc doc;
+    for (auto const &file : {std::make_pair(doc.path, row.before), std::make_pair(doc.path + ".old", row.old)})
+        if (file.second)
+            test::WriteBytes(file.first, test::Bytes(file.second, file.second + std::strlen(file.second)));
+    EXPECT_EQ(row.outcome, test::Outcome([&] { row.steps(doc); }, doc.path));
+    EXPECT_EQ(row.file, OnDisk(doc.path)) << "doc.txt";
+    EXPECT_EQ(row.backup, OnDisk(doc.path + ".old")) << "doc.txt.old";
+    EXPECT_EQ(row.aside, OnDisk(doc.path + ".old.1")) << "doc.txt.old.1";
+}
+
+INSTANTIATE_TEST_SUITE_P(, CT_FilesSafeSaveExample, testing::ValuesIn(kSafeSaves), test::RowName());
+} // namespace
+
+namespace
+{
+// The units from the position up to the first zero unit, narrowed as the C locale does; an odd last byte is a unit
+// of its own.
+std::string Narrowed(test::Bytes const &model, size_t at, size_t to)
+{
+    std::string text;
+    for (; at < to && (model[at] || (at + 1 < to && model[at + 1])); at += 2)
+        text += at + 1 < to && model[at + 1] ? '?' : static_cast<char>(model[at]);
+    return text;
+}
+
+// A raise the model expects is part of a step's result; one that a failure caused goes on to the caller.
+std::string Raises(std::function<void()> const &call)
+{
+    try
+    {
+        call();
+        return "";
+    }
+    catch (et_ErrorCode code)
+    {
+        if (test::failure.failed)
+            throw;
+        return " raises " + std::to_string(code);
+    }
+}
+
+// Steps from random positions over a file of many read-ahead blocks: scans, counts, lines, reads, writes and seeks.
+// Returns what each step gave and where it left the position, with "!" and the byte model's answer behind a step that
+// differs from it; "reported" where a failure was told by a result (n_GetSeek) instead of a raise.
+std::string RandomAccess(std::string const &path, int steps, unsigned seed)
+{
+    std::minstd_rand random(seed);
+    test::Bytes model = test::Utf16Bytes("a\r\r\n"); // "a\r" stored as CR CR LF: a scan for CR LF must end there
+    while (model.size() < 30000)
+        model.push_back("a\r\n"[random() % 4]);
+    CT_Files file;
+    file.v_Open(path.c_str(), CT_Files::et_OpenMode(R | W), 0);
+    file.v_Write(reinterpret_cast<char const *>(model.data()), static_cast<unsigned int>(model.size()));
+    file.v_Seek(0);
+    std::string transcript;
+    for (size_t at = 0; steps-- > 0;)
+    {
+        char const *const delimiters[] = {"\r\n", "a", "\r\n\r\n", "aa\r"};
+        CT_String const delimiter(delimiters[random() % 4]);
+        test::Bytes const pattern = test::Utf16Bytes(static_cast<char const *>(delimiter));
+        size_t const found = std::search(model.begin() + at, model.end(), pattern.begin(), pattern.end()) - model.begin();
+        bool const there = found < model.size(), line = random() % 2;
+        std::vector<char> buffer(1 + random() % 9000, 0);
+        size_t const taken = std::min(buffer.size(), model.size() - at), written = 1 + buffer.size() % 5;
+        CT_String text("none");
+        std::string got, want;
+        switch (random() % 4)
+        {
+        case 0:
+            got = there ? std::to_string(file.n_CountUntil(delimiter)) : "";
+            got += Raises([&] { line ? file.v_ReadUntil(text, delimiter) : file.v_MoveUntil(delimiter); });
+            got += " " + std::string(text);
+            want = there ? std::to_string(found - at) + " " + (line ? Narrowed(model, at, found) : "none")
+                         : " raises 19 none";
+            at = std::min(found + pattern.size(), model.size());
+            break;
+        case 1:
+            got = Raises([&] { file.v_Read(buffer.data(), static_cast<unsigned int>(buffer.size())); });
+            got += std::equal(model.begin() + at, model.begin() + at + taken, buffer.begin()) ? "" : " other bytes";
+            want = taken ? "" : " raises 19";
+            at += taken;
+            break;
+        case 2:
+            file.v_Write("\r\0\n\0a", written);
+            model.resize(std::max(model.size(), at + written));
+            std::copy_n("\r\0\n\0a", written, model.begin() + at);
+            at += written;
+            break;
+        default:
+            at = random() % model.size();
+            file.v_Seek(static_cast<unsigned int>(at));
+        }
+        unsigned int const position = file.n_GetSeek();
+        if (position == INVALID_SET_FILE_POINTER && test::failure.failed)
+            return "reported";
+        got += " at " + std::to_string(position);
+        want += " at " + std::to_string(at);
+        transcript += got + (got == want ? "; " : " ! (" + want + "); ");
+    }
+    file.v_Close();
+    return transcript + (test::ReadBytes(path) == model ? "the bytes" : "other bytes !");
+}
+
+TEST(CT_FilesRandomAccess, ScansReadsWritesAndSeeksMatchAByteModel)
+{
+    test::ScratchFolder folder;
+    std::string const transcript = RandomAccess(folder.File("doc.txt"), 4000, 12345);
+    size_t const wrong = transcript.find('!');
+    EXPECT_EQ(std::string::npos, wrong) << transcript.substr(transcript.rfind("; ", wrong) + 2, 300);
+}
+
+TEST(CT_FilesRandomAccess, EachFailureIsRaisedOrLeavesEveryResultAsItWas)
+{
+    test::RouteImports();
+    test::ScratchFolder folder;
+    std::string const doc = folder.File("doc.txt");
+    for (test::Kind kind : {test::kSystemCall, test::kAllocation, test::kShortWrite})
+        test::UnderEveryFailure(
+            kind, [] {}, [&] { return RandomAccess(doc, 40, 7); },
+            [&](test::Run const &run) {
+                EXPECT_EQ(std::string::npos, run.result.find('!')) << run.where << ": " << run.result;
+                EXPECT_TRUE(run.outcome == "done" || run.outcome == "bad_alloc" ||
+                            run.outcome.find(" " + doc) == 7 && run.outcome.find_first_of("789") == 6)
+                    << run.where;
+            });
+}
+
+// A rewind may stand in cleanup code: a position the platform cannot set is raised by the next read or write.
+TEST(CT_FilesRandomAccess, ASeekThatFailsRaisesNothingAndTheNextReadOrWriteRaisesItsCode)
+{
+    test::RouteImports();
+    Doc doc;
+    doc.Open(CT_Files::et_OpenMode(R | W), 0);
+    doc.Write();
+    test::failure = test::Failure();
+    test::failure.point = 1; // the seek's one call
+    test::armed = true;
+    EXPECT_EQ("done", test::Outcome([&] { doc.file->v_Seek(0); }));
+    test::armed = false;
+    char byte = 0;
+    EXPECT_EQ(INVALID_SET_FILE_POINTER, doc.file->n_GetSeek());
+    EXPECT_EQ("code 19 DOC", test::Outcome([&] { doc.file->v_Read(&byte, 1); }, doc.path));
+    EXPECT_EQ("code 18 DOC", test::Outcome([&] { doc.Write(); }, doc.path));
+    doc.file->v_Seek(0);
+    EXPECT_EQ("done", test::Outcome([&] { doc.file->v_Read(&byte, 1); }));
+    EXPECT_EQ('n', byte);
+}
+} // namespace
+
+namespace
+{
+// Each step is on disk before the copy that made it redundant goes: a crash between any two finds a whole copy.
+TEST(CT_FilesDurability, EachStepIsOnDiskBeforeTheCopyThatMadeItRedundantGoes)
+{
+    test::RouteImports();
+    Doc doc;
+    test::WriteBytes(doc.path, {'o'});
+    test::WriteBytes(doc.path + ".old", {'l'});
+    test::journal.clear();
+    doc.Open(W, 1);
+    EXPECT_EQ("move doc.txt.old to doc.txt.old.1; copy doc.txt to doc.txt.old.tmp; flush; "
+              "move doc.txt.old.tmp to doc.txt.old; ",
+              test::journal)
+        << "backup";
+    test::journal.clear();
+    doc.Write();
+    doc.file->v_Close();
+    EXPECT_EQ("flush; delete doc.txt.old; ", test::journal) << "commit";
+    doc.Open(W, 1);
+    test::journal.clear();
+    doc.file->v_Cancel();
+    EXPECT_EQ("copy doc.txt.old to doc.txt; flush; delete doc.txt.old; ", test::journal) << "roll back";
+}
+
+// What a careless caller passes, and what each call gives; none leaves a handle open or a stray file.
+struct CarelessCall
+{
+    char const *name;
+    void (*call)(CT_Files &file);
+    char const *outcome; // as test::Outcome() gives it, the path of 40000 characters as DOC
+};
+
+std::string const k40k(40000, 'x');
+
+CarelessCall const kCarelessCalls[] = {
+    {"APathOf40000CharactersRaises17", [](CT_Files &f) { f.v_Open(k40k.c_str(), W, 1); }, "code 17 DOC"},
+    {"APathWithForbiddenCharactersRaises17", [](CT_Files &f) { f.v_Open("a<b>.txt", W, 0); }, "code 17 a<b>.txt"},
+    {"TheDeviceNulOpensWithoutABackup", [](CT_Files &f) { f.v_Open("NUL", W, 1), f.v_Close(); }, "done"},
+    {"AFolderOpenedAsAFileRaises17", [](CT_Files &f) { f.v_Open("dir", W, 1); }, "code 17 dir"},
+    {"AReadOnlyFileIsReadWithABackup", [](CT_Files &f) { f.v_Open("ro.txt", R, 1), f.v_Close(); }, "done"},
+    {"AFileHeldByAnotherObjectCannotBeOpened", [](CT_Files &f) { f.v_Open("held.txt", W, 1); }, "code 17 held.txt"},
+    {"TheFileNameOfATooLongPathRaises2",
+     [](CT_Files &) { CT_Files::sco_GetFileName(std::string(300, 'x').c_str()); }, "code 2 GetFullPathName\r\n"},
+};
+
+void PrintTo(CarelessCall const &row, std::ostream *out) { *out << row.name; }
+
+class CT_FilesCarelessCalls : public testing::TestWithParam<CarelessCall>
+{
+};
+
+// In the current folder: a folder, a read-only file and a file held open.
+TEST_P(CT_FilesCarelessCalls, )
+{
+    test::ScratchFolder scratch;
+    SetCurrentDirectoryA(scratch.Path().c_str());
+    CreateDirectoryA("dir", NULL);
+    test::WriteBytes("ro.txt", test::Utf16Bytes("kept"));
+    SetFileAttributesA("ro.txt", FILE_ATTRIBUTE_READONLY);
+    CT_Files held;
+    held.v_Open("held.txt", W, 0);
+    DWORD const handles = test::HandleCount();
+    CT_Files file;
+    EXPECT_EQ(GetParam().outcome, test::Outcome([&] { GetParam().call(file); }, k40k));
+    EXPECT_EQ(handles, test::HandleCount()) << "handles leaked";
+    held.v_Close();
+    Listing const expected = {{"held.txt", ""}, {"ro.txt", Units("kept")}};
+    EXPECT_EQ(expected, ListFolder(scratch.Path())) << "files left";
+    SetCurrentDirectoryA("C:\\");
+}
+
+INSTANTIATE_TEST_SUITE_P(, CT_FilesCarelessCalls, testing::ValuesIn(kCarelessCalls), test::RowName());
+
+TEST(CT_FilesSizes, ATextOf2GiCharactersOrACountOf4GiBIsRaisedBeforeAnythingIsWritten)
+{
+    EXPECT_EQ(1, b_FitsOneWrite(0x7FFFFFFFull)) << "the units' bytes fill 32 bits";
+    EXPECT_EQ(0, b_FitsOneWrite(0x80000000ull)) << "4 GiB of units";
+    unsigned int count = 7;
+    EXPECT_EQ(1, b_CountBefore(0x100000000ull, 0x200000001ull, 2, count));
+    EXPECT_EQ(0xFFFFFFFFu, count) << "a count of 4 GiB less one, past the first 4 GiB";
+    EXPECT_EQ(0, b_CountBefore(1, 0x100000003ull, 2, count)) << "a count of 4 GiB";
+}
+} // namespace
+
+namespace
+{
+TEST(CT_FilesTemporary, EachOpenMakesItsOwnVlFileInTheTemporaryFolderAndRaisesWhatFails)
+{
+    test::RouteImports();
+    char folder[MAX_PATH + 1] = {0};
+    std::string const temporary(folder, GetTempPathA(sizeof folder, folder));
+    std::string first, second;
+    test::UnderEveryFailure(
+        test::kSystemCall, [] {},
+        [&] {
+            CT_Files one, two;
+            one.v_Open();
+            two.v_Open();
+            one.v_Writeln("temporary");
+            first = std::string(one.cco_GetFullPath()), second = std::string(two.cco_GetFullPath());
+            two.v_Cancel();
+            one.v_Close();
+            std::string const written = OnDisk(first);
+            one.v_Delete();
+            return first.substr(0, temporary.size() + 2) + (first == second ? " twice " : " ") + written;
+        },
+        [&](test::Run const &run) {
+            if (run.failed == 0)
+                EXPECT_EQ(temporary + "vl " + Units("temporary\r\n") + "--", run.result + OnDisk(first) + OnDisk(second));
+            EXPECT_TRUE(run.outcome == "done" || run.outcome == "code 2 File::Open()" ||
+                        run.outcome.find("code 1") == 0 && run.outcome.find(temporary + "vl") == 8)
+                << run.where;
+        });
+}
+
+TEST(CT_FilesWrite, LinesAreUtf16UnitsOfTheLocaleCharactersEndedByCrLf)
+{
+    Doc doc;
+    doc.Open(W, 0);
+    ASSERT_TRUE(std::setlocale(LC_ALL, ".932"));
+    doc.file->v_Writeln(CT_String("\x82\xA0z")); // one double-byte character (U+3042), then z
+    std::setlocale(LC_ALL, "C");
+    doc.file->v_Close();
+    EXPECT_EQ(std::string("\x42\x30z\0\r\0\n\0", 8), OnDisk(doc.path)) << "no byte-order mark, one unit a character";
+}
+
+// One line of a file read into a string made with CT_String("none", request).
+struct ReadLine
+{
+    char const *name;
+    char const *locale;
+    test::Bytes line; // the bytes before "\r\n"
+    unsigned int request;
+    std::string text;
+    unsigned int room; // first sized for the line's bytes, then assigned the text
+};
+
+TEST(CT_FilesRead, ALineGetsItsTextAndARoomSizedForItsBytes)
+{
+    test::Bytes wide;
+    std::string narrow;
+    for (int n = 0; n < 150; ++n, narrow += "\x82\xA0") // one character of code page 932 ...
+        wide.insert(wide.end(), {0x42, 0x30});           // ... and its unit
+    ReadLine const rows[] = {
+        {"short line into room 256", "C", test::Utf16Bytes("abc"), 0, "abc", 512},
+        {"600 bytes", "C", test::Utf16Bytes(std::string(300, 'L')), 256, std::string(300, 'L'), 856},
+        {"unit with no narrow form", ".1252", {'a', 0, 0x00, 0x4E}, 0, "a?", 512},
+        {"odd last byte", "C", {'a', 0, 'b'}, 256, "ab", 512},
+        {"zero unit ends the text", "C", {'a', 0, 0, 0, 'b', 0}, 256, "a", 512},
+        {"double-byte characters", ".932", wide, 256, narrow, 812},
+    };
+    for (ReadLine const &row : rows)
+    {
+        Doc doc;
+        test::Bytes bytes = row.line;
+        bytes.insert(bytes.end(), {'\r', 0, '\n', 0, 'x', 0});
+        test::WriteBytes(doc.path, bytes);
+        doc.Open(R, 0);
+        ASSERT_TRUE(std::setlocale(LC_ALL, row.locale)) << row.name;
+        CT_String text("none", row.request);
+        doc.file->v_ReadUntil(text, CT_String("\r\n"));
+        std::setlocale(LC_ALL, "C");
+        EXPECT_EQ(row.text, std::string(text)) << row.name;
+        EXPECT_EQ(row.room, text.n_GetSize()) << row.name;
+        EXPECT_EQ(row.line.size() + 4, doc.file->n_GetSeek()) << row.name << ": the position is past the delimiter";
+    }
+}
+
+struct PathCase
+{
+    char const *name, *path, *file_name, *folder, *without_extension;
+};
+
+TEST(CT_FilesPaths, SplitIntoFolderAndNameAndLoseTheExtension)
+{
+    PathCase const rows[] = {{"file in a folder", "C:\\dir\\sub\\a.txt", "a.txt", "C:\\dir\\sub\\", "C:\\dir\\sub\\a"},
+                             {"folder with a dot", "C:\\a.b\\c.txt", "c.txt", "C:\\a.b\\", "C:\\a"},
+                             {"no file part", "C:\\dir\\", "", "C:\\dir\\", "C:\\dir\\"}};
+    for (PathCase const &row : rows)
+    {
+        CT_String path(row.path), folder("before");
+        EXPECT_STREQ(row.file_name, CT_Files::sco_GetFileName(path)) << row.name;
+        CT_Files::sv_GetFolder(path, folder);
+        EXPECT_STREQ(row.folder, folder) << row.name;
+        CT_Files::sv_GetFolder(path, path); // the same string as both
+        EXPECT_STREQ(row.folder, path) << row.name;
+        path = row.path;
+        CT_Files::sv_RemoveExtension(path);
+        EXPECT_STREQ(row.without_extension, path) << row.name;
+    }
+    EXPECT_EQ("code 2 GetFullPathName\r\n", test::Outcome([] { CT_Files::sco_GetFileName(CT_String("")); }));
+    test::ScratchFolder scratch;
+    EXPECT_EQ(1, CT_Files::sb_Exist((scratch.Path() + "\\*").c_str())) << "a wildcard finds \".\"";
+    EXPECT_EQ(0, CT_Files::sb_Exist(scratch.File("none-such\\a").c_str()));
+}
+
+// The full form of every path, longer than the library's first room (Windows allows that with long paths on); it
+// grows by the step at each call, as if the current folder changed in between.
+std::string long_path;
+size_t long_path_step = 0;
+DWORD WINAPI LongFullPath(LPCSTR, DWORD room, LPSTR buffer, LPSTR *file_part)
+{
+    std::string const full = long_path;
+    long_path.insert(3, long_path_step, 'd');
+    if (room <= full.size())
+        return static_cast<DWORD>(full.size() + 1);
+    std::memcpy(buffer, full.c_str(), full.size() + 1);
+    *file_part = buffer + full.rfind('\\') + 1;
+    return static_cast<DWORD>(full.size());
+}
+
+TEST(CT_FilesPaths, PathsLongerThanTheFirstRoomAreAskedForAgainWithTheRoomTheyNeed)
+{
+    test::RouteImports({test::RouteTo("GetFullPathNameA", LongFullPath)});
+    std::string const folder = "C:\\" + std::string(600, 'd') + "\\";
+    long_path = folder + "name.txt";
+    CT_String path("name.txt");
+    EXPECT_STREQ("name.txt", CT_Files::sco_GetFileName(path));
+    CT_Files::sv_GetFolder(path, path);
+    EXPECT_EQ(folder, std::string(path));
+    long_path_step = 1000; // grown past the new room by the second call
+    EXPECT_EQ("code 2 GetFullPathName\r\n", test::Outcome([] { CT_Files::sco_GetFileName("name.txt"); }));
+    test::RouteImports(); // the platform's answers again
 }
 } // namespace

@@ -154,12 +154,14 @@ bool Matches(char const *import, char const *route)
     return by_prefix ? std::strncmp(import, route, 4) == 0 : std::strcmp(import, route) == 0;
 }
 
+// The first route of the import's name; every one of that name has found it.
 void *StandIn(char const *import, std::vector<Route> const &routes, std::vector<bool> &found)
 {
+    void *stand_in = nullptr;
     for (size_t at = 0; at < routes.size(); ++at)
         if (Matches(import, routes[at].first))
-            return found[at] = true, routes[at].second;
-    return nullptr;
+            found[at] = true, stand_in = stand_in ? stand_in : routes[at].second;
+    return stand_in;
 }
 
 void Point(IMAGE_THUNK_DATA *slot, void *stand_in)
@@ -197,7 +199,7 @@ void RouteImports(std::vector<Route> const &extra)
         EXPECT_TRUE(found[at]) << "Common.dll does not import " << routes[at].first;
 }
 
-std::string Outcome(std::function<void()> const &call)
+std::string Outcome(std::function<void()> const &call, std::string const &path)
 {
     try
     {
@@ -210,7 +212,8 @@ std::string Outcome(std::function<void()> const &call)
         std::string outcome = "code " + std::to_string(code);
         if (code != CT_Errors::set_GetLastError())
             outcome += " recorded as " + std::to_string(CT_Errors::set_GetLastError());
-        return outcome + " " + static_cast<char const *>(CT_Errors::co_GetLastParameter());
+        std::string const parameter(CT_Errors::co_GetLastParameter());
+        return outcome + " " + (!path.empty() && parameter == path ? "DOC" : parameter);
     }
     catch (std::bad_alloc const &)
     {

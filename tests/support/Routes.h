@@ -54,9 +54,9 @@ template <class Function> Route RouteTo(char const *name, Function function)
 void RouteImports(std::vector<Route> const &extra = {});
 
 /// What the call did: "done", "code C PARAMETER" for a raised code (with the
-/// recorded one, if it differs), or "bad_alloc". A raise disarms the failures,
-/// as reading the record allocates in the library.
-std::string Outcome(std::function<void()> const &call);
+/// recorded one, if it differs), or "bad_alloc"; a path given shows as DOC. A
+/// raise disarms the failures, as reading the record allocates in the library.
+std::string Outcome(std::function<void()> const &call, std::string const &path = "");
 
 /// One run of an operation under a failure.
 struct Run
