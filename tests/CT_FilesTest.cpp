@@ -25,44 +25,12 @@
 
 namespace
 {
-// What lies at the path, seen without the class: "-" for nothing, "<folder>",
-// "<held N>" for N bytes no one else may read, else the bytes.
-std::string OnDisk(std::string const &path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return "-";
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return "<folder>";
-    HANDLE const probe = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
-    if (probe == INVALID_HANDLE_VALUE)
-        return "<held " + std::to_string(data.nFileSizeLow) + ">";
-    CloseHandle(probe);
-    test::Bytes const bytes = test::ReadBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 CT_Files::et_OpenMode const R = CT_Files::e_Read, W = CT_Files::e_Write;
-typedef std::map<std::string, std::string> Listing; // file name to OnDisk
+using test::Listing;
+using test::ListFolder;
+using test::OnDisk;
+using test::Units;
 
-Listing ListFolder(std::string const &folder)
-{
-    Listing listing;
-    WIN32_FIND_DATAA entry;
-    HANDLE const search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry))
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            listing[entry.cFileName] = OnDisk(folder + "\\" + entry.cFileName);
-    FindClose(search);
-    return listing;
-}
-
-std::string Units(std::string const &text)
-{
-    test::Bytes const bytes = test::Utf16Bytes(text);
-    return std::string(bytes.begin(), bytes.end());
-}
 
 // The destructor of an object reached by an exception that was not in flight at its open.
 void DestroyWhileThrowing(std::optional<CT_Files> &file)

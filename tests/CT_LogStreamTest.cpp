@@ -1,16 +1,33 @@
+#include "CT_LogStream.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "CT_Errors.h"
-#include "CT_LogStream.h"
+#include "Routes.h"
 #include "TestSupport.h"
 
-// File bytes as a text, so that a failure shows them as one.
-static std::string AsText(std::vector<unsigned char> const &bytes) { return {bytes.begin(), bytes.end()}; }
+namespace
+{
+SYSTEMTIME now;
+void WINAPI FixedClock(LPSYSTEMTIME time) { *time = now; }
 
-TEST(CT_LogStreamText, TakesTheCurrentElementOfAListAfterAClearStartedItAgain)
+std::string Text(CT_String const &text) { return static_cast<char const *>(text); }
+
+// A clock of the test's: the day and the month differ, and the minute never turns in between.
+TEST(CT_LogStreamText, AStampIsMonthDayYearAtHoursAndMinutesOfTwoDigits)
+{
+    test::RouteImports({test::RouteTo("GetLocalTime", FixedClock)});
+    CT_LogStream log;
+    now = {2005, 3, 1, 7, 9, 5, 59, 999}; // year, month, day of the week, day, hour, minute, ...
+    log.v_PrintTime();
+    now = {2005, 12, 0, 25, 14, 30, 0, 0};
+    log.v_PrintTime();
+    EXPECT_EQ("3-7-2005 at 09:0512-25-2005 at 14:30", Text(log.cco_GetText()));
+}
+
+TEST(CT_LogStreamText, TakesTheCurrentElementOfAListAndASeparatorOf22UnderscoresAndAnEmptyLine)
 {
     CT_String list("first");
     list.v_AddElement(CT_String("second"));
@@ -19,59 +36,51 @@ TEST(CT_LogStreamText, TakesTheCurrentElementOfAListAfterAClearStartedItAgain)
     log.v_Clear();
     list.b_NextElement();
     log << list;
-    EXPECT_STREQ(log.cco_GetText(), "second");
-}
-
-TEST(CT_LogStreamText, ASeparatorIs22UnderscoresAndAnEmptyLine)
-{
-    CT_LogStream log;
     log.v_Separator();
-    EXPECT_EQ(std::string(log.cco_GetText()), std::string(22, '_') + "\r\n\r\n");
-}
-
-TEST(CT_LogStreamText, AStampIsMonthDayYearAtHoursAndMinutesOfTwoDigits)
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    CT_LogStream log;
-    log.v_PrintTime(); // the minute may turn in between: once in a very long while
-    char stamp[40];
-    std::snprintf(stamp, 40, "%u-%u-%u at %02u:%02u", now.wMonth, now.wDay, now.wYear, now.wHour, now.wMinute);
-    EXPECT_STREQ(log.cco_GetText(), stamp);
+    EXPECT_EQ("second" + std::string(22, '_') + "\r\n\r\n", Text(log.cco_GetText()));
 }
 
 // The log grows past a fresh text's room by taking itself; the copy saved has no part in what the log takes later.
-TEST(CT_LogStreamSave, ReplacesTheFileWithTheTextAndALineEndInUtf16AndKeepsNoBackup)
+TEST(CT_LogStreamSave, ReplacesTheFileWithTheTextAndALineEndInUtf16AndLeavesAnyOldAlone)
 {
     test::ScratchFolder scratch;
     std::string const path = scratch.File("run.log"), line = std::string(300, 'x') + "\xe9\r\n";
-    test::WriteBytes(path, std::vector<unsigned char>(100, 'z'));
+    test::WriteBytes(path, {'z'});
+    test::WriteBytes(path + ".old", {'r'}); // a log the user rotated
     CT_LogStream log;
     log << CT_String(line.c_str());
     log << log.cco_GetText();
     CT_LogStream const copy(log);
     log << CT_String("after the copy");
-    copy.v_Save(CT_String(path.c_str()));
-    EXPECT_EQ(AsText(test::ReadBytes(path)), AsText(test::Utf16Bytes(line + line + "\r\n"))); // no byte order mark
-    EXPECT_FALSE(test::FileExists(path + ".old"));
+    copy.v_Save(path.c_str());
+    test::Listing const expected = {{"run.log", test::Units(line + line + "\r\n")}, {"run.log.old", "r"}};
+    EXPECT_EQ(expected, test::ListFolder(scratch.Path()));
+    EXPECT_EQ("code 17 DOC", test::Outcome([&] { log.v_Save((path + "\\run.log").c_str()); }, path + "\\run.log"))
+        << "a folder that is not there";
 }
 
-TEST(CT_LogStreamSave, IntoAMissingFolderRaises17WithThePath)
+// A failed write is not raised: the old log stays whole and the record holds 18 with the path.
+TEST(CT_LogStreamSave, UnderEveryFailureTheOldLogOrTheNewOneIsWhole)
 {
+    test::RouteImports();
     test::ScratchFolder scratch;
-    std::string const path = scratch.File("missing\\run.log");
-    EXPECT_THROW(CT_LogStream().v_Save(CT_String(path.c_str())), et_ErrorCode);
-    EXPECT_EQ(CT_Errors::set_GetLastError(), e_FileOpen);
-    EXPECT_STREQ(CT_Errors::co_GetLastParameter(), path.c_str());
+    std::string const path = scratch.File("run.log"), old(600, 'o'), text(3000, 'n');
+    for (test::Kind kind : {test::kSystemCall, test::kAllocation, test::kShortWrite})
+        test::UnderEveryFailure(
+            kind, [&] { test::WriteBytes(path, test::Bytes(old.begin(), old.end())); },
+            [&] {
+                CT_LogStream log;
+                log << CT_String(text.c_str());
+                log.v_Save(path.c_str());
+                bool const told = CT_Errors::set_GetLastError() == e_FileWrite;
+                return told && Text(CT_Errors::co_GetLastParameter()) == path ? "reported" : test::OnDisk(path);
+            },
+            [&](test::Run const &run) {
+                std::string const log = test::OnDisk(path);
+                EXPECT_TRUE(log == old || log == test::Units(text + "\r\n")) << "neither log is whole, " << run.where;
+                EXPECT_TRUE(run.result != "reported" || log == old) << "a failed write cut the log, " << run.where;
+                EXPECT_TRUE(run.outcome == "done" || run.outcome == "bad_alloc" || run.outcome == "code 17 " + path)
+                    << run.where;
+            });
 }
-
-// Wine's Z: is the Unix root; /dev/full opens like a file, but every write to it fails.
-TEST(CT_LogStreamSave, ReturnsAfterAFailedWriteWith18AndThePathRecordedAndTheLogUnchanged)
-{
-    CT_LogStream log;
-    log << CT_String("entry");
-    log.v_Save(CT_String("Z:\\dev\\full"));
-    EXPECT_EQ(CT_Errors::set_GetLastError(), e_FileWrite);
-    EXPECT_STREQ(CT_Errors::co_GetLastParameter(), "Z:\\dev\\full");
-    EXPECT_STREQ(log.cco_GetText(), "entry");
-}
+} // namespace

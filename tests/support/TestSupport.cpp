@@ -79,6 +79,40 @@ Bytes Utf16Bytes(std::string const &text)
     return bytes;
 }
 
+std::string Units(std::string const &text)
+{
+    Bytes const bytes = Utf16Bytes(text);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string OnDisk(std::string const &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return "-";
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return "<folder>";
+    HANDLE const probe = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return "<held " + std::to_string(data.nFileSizeLow) + ">";
+    CloseHandle(probe);
+    Bytes const bytes = ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+Listing ListFolder(std::string const &folder)
+{
+    Listing listing;
+    WIN32_FIND_DATAA entry;
+    HANDLE const search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry))
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            listing[entry.cFileName] = OnDisk(folder + "\\" + entry.cFileName);
+    FindClose(search);
+    return listing;
+}
+
 HWND WaitForWindow(std::function<bool(HWND)> const &wanted, DWORD timeout_ms)
 {
     for (DWORD const start = GetTickCount(); GetTickCount() - start <= timeout_ms; Sleep(50))

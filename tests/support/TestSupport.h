@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,6 +42,14 @@ bool FileExists(std::string const &path);
 DWORD HandleCount();
 /// The bytes of a narrow text stored as 16-bit little-endian units.
 Bytes Utf16Bytes(std::string const &text);
+/// The same, as a string of bytes.
+std::string Units(std::string const &text);
+/// What lies at the path, seen without the library: "-" for nothing,
+/// "<folder>", "<held N>" for N bytes no one else may read, else the bytes.
+std::string OnDisk(std::string const &path);
+/// The files of a folder, each name with what OnDisk shows.
+typedef std::map<std::string, std::string> Listing;
+Listing ListFolder(std::string const &folder);
 
 /// Waits for a visible top-level window of this process that `wanted` accepts,
 /// or null after the timeout. Generous by default: under emulated 32-bit Wine
