@@ -1,36 +1,30 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "CT_Help.h"
+#include "Routes.h"
 
-// What the stand-in help engine last received: command, data and file name.
-static std::string g_request;
+// What the library last asked of the help engine. The routed WinHelpA records it: no help shows.
+std::string request;
 
-// WinHelpA sends its request as WM_COPYDATA to the top-level window of class "MS_WINHELP". The block: WORD size,
-// WORD command, DWORD data, DWORD reserved, WORD file-name offset, WORD extra offset.
-static LRESULT CALLBACK Engine(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+BOOL WINAPI FakeWinHelpA(HWND owner, LPCSTR file, UINT command, ULONG_PTR data)
 {
-    if (message != WM_COPYDATA)
-        return DefWindowProcA(window, message, wparam, lparam);
-    WORD const *block = static_cast<WORD const *>(reinterpret_cast<COPYDATASTRUCT *>(lparam)->lpData);
-    g_request = "command " + std::to_string(block[1]) + ", data " + std::to_string(MAKELONG(block[2], block[3]));
-    g_request += ", file \"" + std::string(reinterpret_cast<char const *>(block) + block[6]) + "\"";
+    request = "owner " + std::to_string(reinterpret_cast<ULONG_PTR>(owner)) + ", command " + std::to_string(command) +
+              ", data " + std::to_string(data) + ", file \"" + file + "\"";
     return TRUE;
 }
 
-WNDCLASSA const kEngineClass = {0, Engine, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "MS_WINHELP"};
-ATOM const kEngineAtom = RegisterClassA(&kEngineClass);
-HWND const kEngine = CreateWindowA(MAKEINTATOM(kEngineAtom), "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-
-TEST(CT_Help, DisplayAtATopicSendsTheContextCommandWithTheTopicAndTheDefinedPath)
+// HELP_CONTEXT is 1, HELP_FINDER 11. The path is empty until one is defined.
+TEST(CT_HelpDisplay, AtATopicSendsTheContextCommandAndWithoutOneTheFinderCommandWithTheDefinedPath)
 {
+    test::RouteImports({test::RouteTo("WinHelpA", FakeWinHelpA)});
+    CT_Help::v_Display(reinterpret_cast<HWND>(12), 0);
+    EXPECT_EQ(request, "owner 12, command 1, data 0, file \"\"");
     CT_Help::v_DefineHelpPath(CT_String("D:\\second.hlp"));
-    CT_Help::v_Display(kEngine, 7);
-    EXPECT_EQ(g_request, "command 1, data 7, file \"D:\\second.hlp\"");
-}
-
-TEST(CT_Help, DisplayWithoutATopicSendsTheFinderCommandForTheContents)
-{
+    CT_Help::v_Display(reinterpret_cast<HWND>(12), 7);
+    EXPECT_EQ(request, "owner 12, command 1, data 7, file \"D:\\second.hlp\"");
     CT_Help::v_DefineHelpPath(CT_String("C:\\help\\first.hlp"));
-    CT_Help::v_Display(kEngine);
-    EXPECT_EQ(g_request, "command 11, data 0, file \"C:\\help\\first.hlp\"");
+    CT_Help::v_Display(reinterpret_cast<HWND>(13));
+    EXPECT_EQ(request, "owner 13, command 11, data 0, file \"C:\\help\\first.hlp\"");
 }

@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 #include "CT_ResString.h"
+#include "Routes.h"
 
 HINSTANCE const kLibrary = GetModuleHandleA("Common.dll");
 CT_String const kPercent("%");
 
 // The library's string table, byte for byte, checked here once. As windres reads the table, "" is one double quote
 // and \n a line feed; blanks before a closing quote belong to the text. Code 20 has no message: no string 1021.
+// clang-format off
 struct Entry { unsigned int id; char const *text; };
 Entry const kLibraryTable[] = {{1, "Please select a folder below and click OK."}, {2, "Export"}, {3, "Import"},
     {4, "Add Files"}, {50, "% log"}, {51, "%month-%day-%year at %hour:%min"}, {52, "Veltrane Log file (*.log)|*.log||"},
@@ -30,6 +33,7 @@ Entry const kLibraryTable[] = {{1, "Please select a folder below and click OK."}
     {1026, "The command is unknown by the server"}, {1027, "The parameters sent are wrong for this server command."},
     {1028, "An invalid character has been found. Maybe a string is corrupted"},
     {1029, "An error occured when converting the file to kzx format"}};
+// clang-format on
 
 TEST(CT_ResStringLoad, GivesEachStringOfTheLibraryExactly)
 {
@@ -43,37 +47,45 @@ TEST(CT_ResStringLoad, CutsALongStringToTheRoomAndLeavesNoneOfItBehindAShorterOn
     CT_ResString text(GetModuleHandleA(nullptr), 100, kPercent);
     EXPECT_EQ(std::string(text.cco_Get()), std::string(511, 'x'));
     text.v_Set(kLibrary, 2, kPercent);
-    EXPECT_STREQ(text.cco_Get(), "Export");
-    EXPECT_EQ(std::string(static_cast<char const *>(text.cco_Get()) + 6, 506), std::string(506, '\0')) << "the tail";
+    EXPECT_EQ(std::string(static_cast<char const *>(text.cco_Get()), 512), "Export" + std::string(506, '\0'));
 }
 
-TEST(CT_ResStringLoad, LoadsNothingWithoutAModuleOrAStringIdAndIsThenNotValid)
+// 1021 would be the text of code 20, which has none.
+TEST(CT_ResStringLoad, LoadsNothingWithoutAModuleOrAStringIdAndRaises2ForAStringTheTableLacks)
 {
-    CT_ResString const no_id(kLibrary, 0, kPercent);
-    EXPECT_STREQ(no_id.cco_Get(), "");
-    EXPECT_EQ(no_id.b_IsValid(), 0);
-    EXPECT_STREQ(CT_ResString(nullptr, 999, kPercent).cco_Get(), "");
+    for (CT_ResString const &text :
+         {CT_ResString(), CT_ResString(kLibrary, 0, kPercent), CT_ResString(nullptr, 999, kPercent)})
+        EXPECT_EQ(std::string(text.cco_Get()) + "valid " + std::to_string(text.b_IsValid()), "valid 0");
+    EXPECT_EQ(test::Outcome([] { CT_ResString(kLibrary, 1021, kPercent); }), "code 2 CT_String::v_Load");
+    EXPECT_EQ(test::Outcome([] { CT_ResString(kLibrary, UINT_MAX, kPercent); }), "code 2 CT_String::v_Load");
 }
 
 // String 51 is "%month-%day-%year at %hour:%min": markers with keys.
-TEST(CT_ResStringFix, PadsANumberWithZerosToTheWidthAndBuildsOnTheEarlierFix)
-{
-    CT_ResString stamp(kLibrary, 51, kPercent);
-    stamp.v_Fix(5, CT_String("month"), 2);
-    stamp.v_Fix(2005, CT_String("year"), 3);
-    EXPECT_STREQ(stamp.cco_Get(), "05-%day-2005 at %hour:%min");
-}
-
 TEST(CT_ResStringFix, GetFillsEveryMarkerAndLeavesTheMarkersOfTheValueAlone)
 {
     EXPECT_STREQ(CT_ResString(kLibrary, 51, kPercent).cco_Get(CT_String("%%")), "%%month-%%day-%%year at %%hour:%%min");
 }
 
-TEST(CT_ResStringFix, ALoadDropsTheFixAndKeepsTheModuleAlsoInACopy)
+// Under every failing allocation in turn, an assignment, a fix, a copy or a load raises bad_alloc or the whole text
+// comes out.
+TEST(CT_ResStringFix, FixesPadBuildOnEachOtherAndGoWithALoadAlsoInACopyOrRaiseWhereMemoryRunsOut)
 {
-    CT_ResString fixed(kLibrary, 51, kPercent);
-    fixed.v_Fix(CT_String("7"), CT_String("hour"));
-    CT_ResString text(fixed);
-    text.v_Set(999, kPercent);
-    EXPECT_STREQ(text.cco_Get(42u), "Error 42 (no message associated with)");
+    test::RouteImports();
+    test::UnderEveryFailure(
+        test::kAllocation, [] {},
+        [] {
+            CT_ResString stamp;
+            stamp = CT_ResString(kLibrary, 51, kPercent);
+            stamp.v_Fix(5, CT_String("month"), 2);
+            stamp.v_Fix(2005, CT_String("year"), 3);
+            CT_ResString copy(stamp);
+            copy.v_Set(999, kPercent);
+            return std::string(stamp.cco_Get()) + " | " + std::string(copy.cco_Get(42u));
+        },
+        [](test::Run const &run) {
+            EXPECT_EQ(run.outcome + " " + run.result,
+                      run.failed == 0 ? "done 05-%day-2005 at %hour:%min | Error 42 (no message associated with)"
+                                      : "bad_alloc ")
+                << run.where;
+        });
 }
