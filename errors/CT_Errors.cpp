@@ -120,6 +120,9 @@ void CT_Errors::v_DisplayError()
     v_ResetError();
 }
 
+// The record is put back as a text: it fitted the parameter's room before,
+// and that room never shrinks, so putting it back allocates nothing and
+// cannot fail, not even when memory ran out during the display.
 void CT_Errors::v_DisplayError(et_ErrorCode e_code, char const *p_parameter)
 {
     et_ErrorCode const e_saved = eo_lasterror;
@@ -133,11 +136,11 @@ void CT_Errors::v_DisplayError(et_ErrorCode e_code, char const *p_parameter)
     catch (...)
     {
         eo_lasterror = e_saved;
-        co_parameter = co_saved;
+        co_parameter = static_cast<char const *>(co_saved);
         throw;
     }
     eo_lasterror = e_saved;
-    co_parameter = co_saved;
+    co_parameter = static_cast<char const *>(co_saved);
 }
 
 // The box is modal on the caller's thread; its result tells nothing to act on.
