@@ -79,22 +79,17 @@ Bytes Utf16Bytes(std::string const &text)
     return bytes;
 }
 
-HWND WaitForWindow(std::function<bool(HWND)> const &wanted, DWORD timeout_ms)
+HWND WaitForWindow(char const *title, DWORD timeout_ms)
 {
     for (DWORD const start = GetTickCount(); GetTickCount() - start <= timeout_ms; Sleep(50))
         for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
         {
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId() && IsWindowVisible(window) && wanted(window))
+            if (process == GetCurrentProcessId() && IsWindowVisible(window) && WindowText(window) == title)
                 return window;
         }
     return nullptr;
-}
-
-HWND WaitForWindow(char const *title, DWORD timeout_ms)
-{
-    return WaitForWindow([title](HWND window) { return WindowText(window) == title; }, timeout_ms);
 }
 
 std::string WindowText(HWND window)
