@@ -72,7 +72,7 @@ PIDLIST_ABSOLUTE WINAPI FakeBrowse(LPBROWSEINFOA b)
     std::ostringstream line;
     line << std::hex << "owner " << ULONG_PTR(b->hwndOwner) << ", flags " << b->ulFlags << ", title " << b->lpszTitle;
     handed = line.str();
-    return answer->result == kNoItem ? nullptr : static_cast<PIDLIST_ABSOLUTE>(CoTaskMemAlloc(2)); // freed by Free
+    return answer->result == kNoItem ? nullptr : static_cast<PIDLIST_ABSOLUTE>(CoTaskMemAlloc(2)); // the library frees it
 }
 BOOL WINAPI FakePath(PCIDLIST_ABSOLUTE, LPSTR path)
 {
