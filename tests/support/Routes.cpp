@@ -244,8 +244,11 @@ Run RunOnce(std::function<std::string()> const &operation)
 void UnderEveryFailure(Kind kind, std::function<void()> const &prepare, std::function<std::string()> const &operation,
                        std::function<void(Run const &)> const &check)
 {
+    // The platform may keep handles it opens at a first call, and the runtime
+    // those it opens at the process's first raise (two under Wine).
+    Outcome([] { CT_Errors::v_ThrowError(e_Unknown, nullptr); });
     prepare();
-    operation(); // the platform may keep handles it opens at a first call
+    operation();
     prepare();
     failure = Failure();
     Run clean = RunOnce(operation);

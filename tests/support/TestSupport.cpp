@@ -113,37 +113,23 @@ Listing ListFolder(std::string const &folder)
     return listing;
 }
 
-HWND WaitForWindow(std::function<bool(HWND)> const &wanted, DWORD timeout_ms)
+HWND WaitForWindow(char const *title, DWORD timeout_ms)
 {
     for (DWORD const start = GetTickCount(); GetTickCount() - start <= timeout_ms; Sleep(50))
         for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
         {
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId() && IsWindowVisible(window) && wanted(window))
+            if (process == GetCurrentProcessId() && IsWindowVisible(window) && WindowText(window) == title)
                 return window;
         }
     return nullptr;
-}
-
-HWND WaitForWindow(char const *title, DWORD timeout_ms)
-{
-    return WaitForWindow([title](HWND window) { return WindowText(window) == title; }, timeout_ms);
 }
 
 std::string WindowText(HWND window)
 {
     char text[4096] = {0};
     return GetWindowTextA(window, text, sizeof text) ? text : "";
-}
-
-std::string StaticTexts(HWND window)
-{
-    std::string all;
-    for (HWND child = nullptr; (child = FindWindowExA(window, child, "Static", nullptr)) != nullptr;)
-        if (!WindowText(child).empty())
-            all += (all.empty() ? "" : "\n") + WindowText(child);
-    return all;
 }
 
 void PressButton(HWND dialog, int id)

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -51,15 +50,10 @@ std::string OnDisk(std::string const &path);
 typedef std::map<std::string, std::string> Listing;
 Listing ListFolder(std::string const &folder);
 
-/// Waits for a visible top-level window of this process that `wanted` accepts,
-/// or null after the timeout. Generous by default: under emulated 32-bit Wine
-/// a dialog takes tens of seconds to show.
-HWND WaitForWindow(std::function<bool(HWND)> const &wanted, DWORD timeout_ms = 180000);
-/// Waits for a visible top-level window of this process with that title.
-HWND WaitForWindow(char const *title, DWORD timeout_ms = 180000);
+/// Waits for a visible top-level window of this process with that title, or
+/// null after the timeout.
+HWND WaitForWindow(char const *title, DWORD timeout_ms);
 std::string WindowText(HWND window);
-/// The texts of the window's static controls, in child order, joined by '\n'.
-std::string StaticTexts(HWND window);
 /// Clicks the button with that control ID, as a user would.
 void PressButton(HWND dialog, int id);
 
