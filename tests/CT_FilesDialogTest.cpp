@@ -218,8 +218,8 @@ TEST_F(CT_FilesDialogOnScreen, WinesOwnDialogAnswersTwoNamesAsTheStandInsDo)
     if (char const *reason = std::getenv("COMMON_NO_SCREEN_DIALOG"))
         GTEST_SKIP() << reason;
     test::ScratchFolder scratch;
-    test::WriteBytes(scratch.File("a.txt"), {'a'});
-    test::WriteBytes(scratch.File("b.txt"), {'b'});
+    test::WriteBytes(scratch.File("a.txt"), "a");
+    test::WriteBytes(scratch.File("b.txt"), "b");
     {
         test::Driver driver(ChooseTwoFiles, &scratch); // joined before the strings are read
         EXPECT_EQ(1, CT_FilesDialog::b_ChooseOpenMultipleFile(file_, names_, filter_, nullptr));

@@ -45,8 +45,8 @@ TEST(CT_LogStreamSave, ReplacesTheFileWithTheTextAndALineEndInUtf16AndLeavesAnyO
 {
     test::ScratchFolder scratch;
     std::string const path = scratch.File("run.log"), line = std::string(300, 'x') + "\xe9\r\n";
-    test::WriteBytes(path, {'z'});
-    test::WriteBytes(path + ".old", {'r'}); // a log the user rotated
+    test::WriteBytes(path, "z");
+    test::WriteBytes(path + ".old", "r"); // a log the user rotated
     CT_LogStream log;
     log << CT_String(line.c_str());
     log << log.cco_GetText();
@@ -67,7 +67,7 @@ TEST(CT_LogStreamSave, UnderEveryFailureTheOldLogOrTheNewOneIsWhole)
     std::string const path = scratch.File("run.log"), old(600, 'o'), text(3000, 'n');
     for (test::Kind kind : {test::kSystemCall, test::kAllocation, test::kShortWrite})
         test::UnderEveryFailure(
-            kind, [&] { test::WriteBytes(path, test::Bytes(old.begin(), old.end())); },
+            kind, [&] { test::WriteBytes(path, old); },
             [&] {
                 CT_LogStream log;
                 log << CT_String(text.c_str());

@@ -32,7 +32,6 @@ struct Failure
     bool persistent = false;
     long calls = 0;
     long failed = 0;
-    std::string first_failed; // the routed name that failed first
 };
 
 /// The failure armed for the library's calls; none while `armed` is false.

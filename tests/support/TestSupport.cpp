@@ -34,55 +34,25 @@ ScratchFolder::ScratchFolder()
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
-Bytes ReadBytes(std::string const &path)
+std::string ReadBytes(std::string const &path)
 {
-    Bytes bytes;
-    HANDLE const file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
+    HANDLE const file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE) << "cannot read " << path;
-    unsigned char block[65536];
-    DWORD got = 0;
-    while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0)
-        bytes.insert(bytes.end(), block, block + got);
+    std::string bytes;
+    char block[65536];
+    for (DWORD got = 0; ReadFile(file, block, sizeof block, &got, nullptr) && got > 0;)
+        bytes.append(block, got);
     CloseHandle(file);
     return bytes;
 }
 
-Bytes BytesIfAny(std::string const &path) { return FileExists(path) ? ReadBytes(path) : Bytes(); }
-
-void WriteBytes(std::string const &path, Bytes const &bytes)
+void WriteBytes(std::string const &path, std::string const &bytes)
 {
     HANDLE const file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) << path;
     CloseHandle(file);
-}
-
-// Wine's GetProcessHandleCount reports 0, so the valid handle values below
-// this bound are counted instead: a leaked handle takes the lowest free value.
-DWORD HandleCount()
-{
-    ULONG_PTR const kHandleValueBound = 0x1000;
-    DWORD count = 0, flags = 0;
-    for (ULONG_PTR value = 4; value < kHandleValueBound; value += 4)
-        count += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
-    return count;
-}
-
-bool FileExists(std::string const &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-Bytes Utf16Bytes(std::string const &text)
-{
-    Bytes bytes;
-    for (unsigned char c : text)
-        bytes.insert(bytes.end(), {c, 0});
-    return bytes;
-}
-
-std::string Units(std::string const &text)
-{
-    Bytes const bytes = Utf16Bytes(text);
-    return std::string(bytes.begin(), bytes.end());
 }
 
 std::string OnDisk(std::string const &path)
@@ -92,13 +62,12 @@ std::string OnDisk(std::string const &path)
         return "-";
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return "<folder>";
-    HANDLE const probe = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
+    HANDLE const probe =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (probe == INVALID_HANDLE_VALUE)
         return "<held " + std::to_string(data.nFileSizeLow) + ">";
     CloseHandle(probe);
-    Bytes const bytes = ReadBytes(path);
-    return std::string(bytes.begin(), bytes.end());
+    return ReadBytes(path);
 }
 
 Listing ListFolder(std::string const &folder)
@@ -111,6 +80,25 @@ Listing ListFolder(std::string const &folder)
             listing[entry.cFileName] = OnDisk(folder + "\\" + entry.cFileName);
     FindClose(search);
     return listing;
+}
+
+std::string Units(std::string const &text)
+{
+    std::string units;
+    for (char c : text)
+        units += std::string{c, 0};
+    return units;
+}
+
+// Wine's GetProcessHandleCount reports 0, so the valid handle values below
+// this bound are counted instead: a leaked handle takes the lowest free value.
+DWORD HandleCount()
+{
+    ULONG_PTR const kHandleValueBound = 0x1000;
+    DWORD count = 0, flags = 0;
+    for (ULONG_PTR value = 4; value < kHandleValueBound; value += 4)
+        count += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
+    return count;
 }
 
 HWND WaitForWindow(char const *title, DWORD timeout_ms)

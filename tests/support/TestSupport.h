@@ -8,7 +8,6 @@
 #include <map>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace test
 {
@@ -30,25 +29,19 @@ private:
     std::string path_;
 };
 
-typedef std::vector<unsigned char> Bytes;
-
-Bytes ReadBytes(std::string const &path);
-/// The file's bytes; none when there is no file.
-Bytes BytesIfAny(std::string const &path);
-void WriteBytes(std::string const &path, Bytes const &bytes);
-bool FileExists(std::string const &path);
-/// Open handles of the process, counted by their values (see the source).
-DWORD HandleCount();
-/// The bytes of a narrow text stored as 16-bit little-endian units.
-Bytes Utf16Bytes(std::string const &text);
-/// The same, as a string of bytes.
-std::string Units(std::string const &text);
+/// A file's bytes, which the file must hold; and a file made with them.
+std::string ReadBytes(std::string const &path);
+void WriteBytes(std::string const &path, std::string const &bytes);
 /// What lies at the path, seen without the library: "-" for nothing,
 /// "<folder>", "<held N>" for N bytes no one else may read, else the bytes.
 std::string OnDisk(std::string const &path);
 /// The files of a folder, each name with what OnDisk shows.
 typedef std::map<std::string, std::string> Listing;
 Listing ListFolder(std::string const &folder);
+/// The bytes of a narrow text stored as 16-bit little-endian units.
+std::string Units(std::string const &text);
+/// Open handles of the process, counted by their values (see the source).
+DWORD HandleCount();
 
 /// Waits for a visible top-level window of this process with that title, or
 /// null after the timeout.
