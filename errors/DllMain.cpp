@@ -18,8 +18,9 @@ unsigned int const n_TitleId = 1000;
 
 HINSTANCE h_module = 0;
 
-// Constant-initialised: it holds 1 from the moment the image is mapped.
+// Constant-initialised: they hold 1 and 0 from the moment the image is mapped.
 et_ErrorCode CT_Errors::eo_lasterror = e_Unknown;
+unsigned long CT_Errors::n_systemerror = 0;
 
 CT_String CT_Errors::co_parameter;
 CT_ResString CT_Errors::sco_Title;
