@@ -350,6 +350,18 @@ void v_CheckErrorPattern(std::string const &co_folder)
     std::string const co_self = co_folder.substr(0, co_folder.size() - 1); // without the closing separator
     v_Expect(co_Text(co_OpenFailure(CT_String(co_self.c_str()))) == co_opening + co_self + "\" (Windows error 5)",
              "a folder: access denied");
+    // A module's own raise keeps the thread's value as it was at the raise,
+    // though the parameter's copy allocates a buffer.
+    SetLastError(ERROR_DISK_FULL);
+    try
+    {
+        CT_Errors::v_ThrowError(e_Conversion, std::string(600, 'x').c_str());
+    }
+    catch (et_ErrorCode)
+    {
+    }
+    v_Expect(CT_Errors::sn_GetSystemError() == ERROR_DISK_FULL, "the system error is kept at a module's raise");
+    CT_Errors::v_ResetError();
 }
 
 // The code co_LoadLines raised, 0 for none; the lines in co_lines.
