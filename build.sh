@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds the 32-bit product DLL and its 64-bit twin, lays out the SDK in dist/
-# and runs the example program under Wine.
+# Builds the 32-bit product DLL and its 64-bit twin, lays out the SDK in dist/,
+# makes the release archives in release/ and runs the example program under
+# Wine.
 source "$(dirname "$0")/cmake/setup.sh"
 common_require_build_tools
 
 dist="$COMMON_ROOT/dist"
-rm -rf "$dist"
+release="$COMMON_ROOT/release"
+rm -rf "$dist" "$release"
 for arch in i686 x86_64; do
     case $arch in i686) bits=32 ;; x86_64) bits=64 ;; esac
     echo "== Building the ${bits}-bit Common.dll"
@@ -13,11 +15,14 @@ for arch in i686 x86_64; do
     # Both targets share the prefix: one flat include/, then win32/ and win64/
     # with their DLLs, and a package in cmake/ that serves either.
     cmake --install "$COMMON_ROOT/build-win$bits" --prefix "$dist" >/dev/null
+    # Common-<version>-win32.zip and its -debug.zip, one pair a target.
+    cpack --config "$COMMON_ROOT/build-win$bits/CPackConfig.cmake" -B "$release" >/dev/null
 done
-echo "== SDK in $dist"
-(cd "$dist" && find . -type f | sort | sed 's|^\./|   |')
-echo "== API reference in $dist/doc/html"
-common_docs "$dist/doc"
+rm -rf "$release/_CPack_Packages"
+echo "== SDK in $dist (the API reference: doc/html/index.html)"
+(cd "$dist" && find . -type f ! -path './doc/html/*' | sort | sed 's|^\./|   |')
+echo "== Release archives in $release"
+(cd "$release" && ls -l -- *.zip | awk '{printf "   %-36s %10d bytes\n", $9, $5}')
 
 trap 'common_wine_stop; common_xvfb_stop' EXIT
 # The example runs on the product, the 32-bit DLL, where 32-bit Wine can be had.

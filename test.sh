@@ -7,7 +7,7 @@
 # other runs decide.
 source "$(dirname "$0")/cmake/setup.sh"
 common_require_build_tools
-common_require clang++:clang doxygen:doxygen
+common_require clang++:clang
 # The fuzzer runtime of whichever clang is installed, where that clang looks for it.
 common_require "$(clang++ -print-file-name=libclang_rt.fuzzer-x86_64.a)":libclang-rt-dev
 

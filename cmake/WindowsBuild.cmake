@@ -10,6 +10,12 @@ add_library(Common::Common ALIAS Common)
 set_target_properties(Common PROPERTIES PREFIX "" OUTPUT_NAME Common IMPORT_PREFIX "" IMPORT_SUFFIX ".lib")
 target_compile_definitions(Common PRIVATE COMMON_BUILD_DLL)
 target_compile_options(Common PRIVATE -Wall -Wextra)
+# The headers need C++11 (enumerations with a base type, [[noreturn]],
+# std::unique_ptr); a module gets at least that through Common::Common.
+target_compile_features(Common PUBLIC cxx_std_11)
+# The version block takes the project's version from a header written here.
+configure_file(${CMAKE_SOURCE_DIR}/resources/CommonVersion.h.in ${CMAKE_BINARY_DIR}/generated/CommonVersion.h @ONLY)
+target_include_directories(Common PRIVATE ${CMAKE_BINARY_DIR}/generated)
 foreach(dir IN LISTS COMMON_SOURCE_DIRS)
     target_include_directories(Common PUBLIC $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}/${dir}>)
 endforeach()
@@ -33,18 +39,35 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 else()
     set(COMMON_UNWIND_DLL libgcc_s_dw2-1.dll)
 endif()
+set(COMMON_RUNTIME_DLL_NAMES libstdc++-6.dll ${COMMON_UNWIND_DLL} libwinpthread-1.dll)
+
+# Every DLL is shipped stripped, its debug information in a .debug file
+# beside it (cmake/SplitDebug.cmake): libstdc++-6.dll alone carries 20 MB
+# of it. The library is stripped where it is linked, the runtime DLLs as they
+# are copied from the toolchain into the output folder.
+set(COMMON_SPLIT_DEBUG ${CMAKE_SOURCE_DIR}/cmake/SplitDebug.cmake)
+add_custom_command(TARGET Common POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DOBJCOPY=${CMAKE_OBJCOPY} -DINPUT=$<TARGET_FILE:Common> -DOUTPUT=$<TARGET_FILE:Common>
+            -P ${COMMON_SPLIT_DEBUG})
 set(COMMON_RUNTIME_DLLS)
-foreach(dll libstdc++-6.dll ${COMMON_UNWIND_DLL} libwinpthread-1.dll)
+foreach(dll IN LISTS COMMON_RUNTIME_DLL_NAMES)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
                     OUTPUT_VARIABLE dll_path OUTPUT_STRIP_TRAILING_WHITESPACE)
     # The compiler echoes the bare name of a file it does not have.
     if(NOT IS_ABSOLUTE "${dll_path}")
         message(FATAL_ERROR "${CMAKE_CXX_COMPILER} has no ${dll}")
     endif()
-    list(APPEND COMMON_RUNTIME_DLLS ${dll_path})
+    set(shipped ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${dll})
+    add_custom_command(OUTPUT ${shipped} ${shipped}.debug
+        COMMAND ${CMAKE_COMMAND} -DOBJCOPY=${CMAKE_OBJCOPY} -DINPUT=${dll_path} -DOUTPUT=${shipped}
+                -P ${COMMON_SPLIT_DEBUG}
+        DEPENDS ${dll_path} ${COMMON_SPLIT_DEBUG})
+    list(APPEND COMMON_RUNTIME_DLLS ${shipped})
 endforeach()
-file(COPY ${COMMON_RUNTIME_DLLS} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+add_custom_target(CommonRuntimeDlls ALL DEPENDS ${COMMON_RUNTIME_DLLS})
+add_dependencies(Common CommonRuntimeDlls)
 
+include(cmake/Reference.cmake)
 include(cmake/Install.cmake)
 
 if(COMMON_BUILD_EXAMPLES)

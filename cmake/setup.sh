@@ -28,7 +28,7 @@ common_require_build_tools() {
         x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix \
         i686-w64-mingw32-windres:binutils-mingw-w64-i686 \
         x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64 \
-        wine:wine /usr/lib/wine/wine64:wine64 Xvfb:xvfb xauth:xauth
+        wine:wine /usr/lib/wine/wine64:wine64 Xvfb:xvfb xauth:xauth doxygen:doxygen
 }
 
 # configure_and_build DIR ARCH [cmake options...]
@@ -136,14 +136,4 @@ common_xvfb_stop() {
         wait "$COMMON_XVFB_PID" 2>/dev/null || true
         COMMON_XVFB_PID=
     fi
-}
-
-# The API reference, with the guide and the guarantees, into DIR/html. Any
-# Doxygen warning (an undocumented public member above all) fails it.
-common_docs() {
-    local out=$1
-    common_require doxygen:doxygen
-    rm -rf "$out/html"
-    mkdir -p "$out"
-    COMMON_DOC_SOURCE="$COMMON_ROOT" COMMON_DOC_OUTPUT="$out" doxygen "$COMMON_ROOT/docs/Doxyfile"
 }

@@ -6,6 +6,9 @@
 #    SdkConsumer test).
 #  - Every guarantee in docs/guarantees.md names a test, and every test it
 #    names exists.
+#  - Given -DVERSION and -DCOMPILER_VERSION (the project's and its
+#    compiler's), the changelog's newest entry is that version and the guide
+#    names that GCC.
 # The texts hold semicolons, so they are searched as strings, never split
 # into CMake lists.
 cmake_minimum_required(VERSION 3.20)
@@ -132,6 +135,22 @@ while(TRUE)
 endwhile()
 if(items EQUAL 0)
     fail("docs/guarantees.md: no guarantees found")
+endif()
+
+# The version and the compiler, as the build knows them.
+if(VERSION)
+    file(STRINGS ${ROOT}/CHANGELOG.md releases REGEX "^## ")
+    list(GET releases 0 newest)
+    if(NOT newest STREQUAL "## ${VERSION}")
+        fail("CHANGELOG.md: the newest entry is \"${newest}\", not the version ${VERSION}")
+    endif()
+endif()
+if(COMPILER_VERSION)
+    string(REGEX MATCH "^[0-9]+" major "${COMPILER_VERSION}")
+    string(FIND "${guide}" "GCC ${major} " found)
+    if(found EQUAL -1)
+        fail("docs/guide.md: does not name the compiler the DLL is built with, GCC ${major}")
+    endif()
 endif()
 
 if(failures GREATER 0)

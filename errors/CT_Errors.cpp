@@ -47,16 +47,22 @@ public:
 CT_Errors &CT_Errors::operator=(CT_Errors const &) = default;
 
 // The argument is thrown, not the shared field: a thread always catches its
-// own code even if another thread raises in between.
+// own code even if another thread raises in between. The last error is read
+// before anything else can change it; the copy of the parameter may, so it is
+// set back for a catcher that reads GetLastError() at once.
 void CT_Errors::v_ThrowError(et_ErrorCode e_code, char const *p_parameter)
 {
+    DWORD const n_system = GetLastError();
     eo_lasterror = e_code;
+    n_systemerror = n_system;
     co_parameter = p_parameter;
+    SetLastError(n_system);
     throw e_code;
 }
 
 void CT_Errors::v_ThrowAgain()
 {
+    SetLastError(n_systemerror);
     throw eo_lasterror;
 }
 
@@ -70,10 +76,16 @@ CT_String CT_Errors::co_GetLastParameter()
     return CT_String(co_parameter);
 }
 
+unsigned long CT_Errors::sn_GetSystemError()
+{
+    return n_systemerror;
+}
+
 void CT_Errors::v_ResetError()
 {
     eo_lasterror = e_Unknown;
     co_parameter.v_Empty();
+    n_systemerror = 0;
 }
 
 // Codes outside 0 to 28 go straight to the fallback: adding 1001 to a

@@ -82,11 +82,12 @@ enum et_ErrorCode : int
 };
 
 /// @ingroup errors
-/// The process-wide error record (a code and one text parameter) and the one
-/// way failures are raised: record, then throw the code as a bare
-/// et_ErrorCode. The record is shared by all threads and not locked; a
-/// thread always catches its own code, since the argument is what is thrown.
-/// A successful operation never clears the record.
+/// The process-wide error record (a code, one text parameter and the
+/// system's error value at the raise) and the one way failures are raised:
+/// record, then throw the code as a bare et_ErrorCode. The record is shared
+/// by all threads and not locked; a thread always catches its own code,
+/// since the argument is what is thrown. A successful operation never clears
+/// the record.
 ///
 /// @code
 /// try { co_file.v_Open(co_path, CT_Files::e_Read, 0); }
@@ -101,14 +102,16 @@ public:
     /// @name Error record
     ///@{
 
-    /// Records the code and a copy of the parameter (null: empty), then
-    /// throws the code given, never returning. The parameter is a path for
-    /// file failures and the failing function's name for code 2.
+    /// Records the code, a copy of the parameter (null: empty) and the
+    /// calling thread's last Windows error as it is on entry, then throws the
+    /// code given, never returning. The parameter is a path for file
+    /// failures and the failing function's name for code 2. The thread's
+    /// last error is set back to the recorded value just before the throw.
     /// @raises The code, as et_ErrorCode; `std::bad_alloc` if the parameter
     ///         cannot be copied.
     [[noreturn]] static void v_ThrowError(et_ErrorCode e_code, char const *p_parameter);
     /// Throws the recorded code again (1 before any raise); the record is
-    /// unchanged.
+    /// unchanged, and the thread's last error is set to its system error.
     /// @raises The recorded code, as et_ErrorCode.
     [[noreturn]] static void v_ThrowAgain();
     /// The recorded code: 1 before any raise and after a reset; after a
@@ -116,7 +119,18 @@ public:
     static et_ErrorCode set_GetLastError();
     /// A new copy of the recorded parameter; empty when none was given.
     static CT_String co_GetLastParameter();
-    /// Resets the record to code 1 (not 0) with an empty parameter.
+    /// The system's reason for the recorded error: the calling thread's last
+    /// Windows error (`GetLastError()`) when it was raised, such as 2 (file
+    /// not found), 3 (path not found) or 5 (access denied) for a failed
+    /// open; 0 before any raise and after a reset. The library raises right
+    /// after the failing Windows call, so this is that call's error; for a
+    /// failure that no Windows call reported (the end of a file, a module's
+    /// own code) it is whatever the thread held then. Read it here rather
+    /// than with `GetLastError()` in the catch, where the unwinding may
+    /// have changed the thread's value.
+    static unsigned long sn_GetSystemError();
+    /// Resets the record to code 1 (not 0) with an empty parameter and
+    /// system error 0.
     static void v_ResetError();
     ///@}
 
@@ -136,12 +150,13 @@ public:
     static CT_String const cco_GetLastError();
     /// Shows the recorded error's message in a modal box owned by the active
     /// window, titled by sco_Title, with an OK button and the exclamation
-    /// icon; then resets the record to code 1 with an empty parameter.
+    /// icon; then resets the record to code 1 with an empty parameter and
+    /// system error 0.
     /// @raises As cco_GetLastError(); the record is then not reset.
     static void v_DisplayError();
     /// Shows that error as v_DisplayError() does, without raising it: the
     /// recorded code and parameter are put back afterwards, also when the
-    /// display throws.
+    /// display throws; the recorded system error is not touched.
     /// @raises As cco_GetLastError().
     static void v_DisplayError(et_ErrorCode e_code, char const *p_parameter);
     ///@}
@@ -158,6 +173,7 @@ private:
 
     static et_ErrorCode eo_lasterror;
     static CT_String co_parameter;
+    static unsigned long n_systemerror;
 };
 
 #endif

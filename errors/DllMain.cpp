@@ -6,6 +6,8 @@
 // before it calls DllMain, so the title can be loaded there.
 #include <windows.h>
 
+#include <cxxabi.h>
+
 #include "CT_Errors.h"
 #include "CT_Help.h"
 #include "Module.h"
@@ -14,12 +16,20 @@ namespace
 {
 /// String ID of the message-box title, "Error".
 unsigned int const n_TitleId = 1000;
+/// Exit code of a process whose module has a C++ runtime of its own.
+UINT const n_SeparateRuntimeExit = 70;
+char const ac_SeparateRuntime[] =
+    "Common.dll: a module of this program has a C++ runtime of its own (linked with -static or "
+    "-static-libstdc++), so the library cannot see its exceptions and would commit the saves they "
+    "abandon. Link the module with the runtime DLLs, as the CMake package does, and ship them beside "
+    "the program. The program ends with exit code 70.\r\n";
 } // namespace
 
 HINSTANCE h_module = 0;
 
-// Constant-initialised: it holds 1 from the moment the image is mapped.
+// Constant-initialised: they hold 1 and 0 from the moment the image is mapped.
 et_ErrorCode CT_Errors::eo_lasterror = e_Unknown;
+unsigned long CT_Errors::n_systemerror = 0;
 
 CT_String CT_Errors::co_parameter;
 CT_ResString CT_Errors::sco_Title;
@@ -42,4 +52,18 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE h_instance, DWORD n_reason, LPVOID)
     {
     }
     return TRUE;
+}
+
+// The safe save asks the runtime whether an exception is in flight, and each
+// copy of the runtime counts only its own: the module must load the DLL's.
+// The process ends at once, before the module runs, loud but unattended:
+// TerminateProcess runs no detach code that could hang.
+void v_CheckSharedRuntime(void const *p_moduleruntime)
+{
+    if (p_moduleruntime == abi::__cxa_get_globals())
+        return;
+    DWORD n_written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), ac_SeparateRuntime, sizeof ac_SeparateRuntime - 1, &n_written, NULL);
+    OutputDebugStringA(ac_SeparateRuntime);
+    TerminateProcess(GetCurrentProcess(), n_SeparateRuntimeExit);
 }

@@ -63,9 +63,11 @@ typedef HWND__ *HWND;
 /// do { /* use co_list: the element at the cursor */ } while (co_list.b_NextElement());
 /// @endcode
 ///
-/// On 32-bit targets `co_text[0]` is ambiguous (the member operator ties
-/// with the built-in index through the pointer conversions): index with an
-/// unsigned value, `co_text[0u]`.
+/// On 32-bit targets ISO C++ calls `co_text[0]` ambiguous: the member
+/// operator ties with the built-in index through the pointer conversions.
+/// GCC 12 takes the member operator and warns ("ISO C++ says that these are
+/// ambiguous"), which `-Werror` makes an error; other compilers may refuse
+/// it. Index with an unsigned value, `co_text[0u]`.
 class COMMON_API CT_String
 {
 public:
@@ -160,7 +162,17 @@ public:
     /// The index equal to the length reads the terminator, 0. There is no
     /// bound check: the caller keeps the index within the room. Use an
     /// unsigned index (see the class notes).
+#if defined(__GNUC__)
+// The const of the result is ignored, and warned about under -Wextra; the
+// definition has it too, so the declaration keeps it and the warning is
+// silenced here, in every module that includes this header.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wignored-qualifiers"
+#endif
     unsigned short const operator[](unsigned int n_index) const;
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
     /// The cursor, for writing: Windows functions and callers may write a
     /// text there, within the room plus one byte, ending it with a zero byte.

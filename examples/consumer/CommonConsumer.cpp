@@ -20,6 +20,7 @@ int main()
     {
         std::printf("caught: %d\n", static_cast<int>(e_code));
         std::printf("parameter: %s\n", static_cast<char const *>(CT_Errors::co_GetLastParameter()));
+        std::printf("system error: %lu\n", CT_Errors::sn_GetSystemError());
         return e_code == e_FileOpen ? 0 : 1;
     }
     std::printf("nothing was thrown\n");
