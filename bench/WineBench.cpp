@@ -128,8 +128,8 @@ CT_Lines co_ReadWithLibrary(std::string const &co_path)
 // blocks, the lines cut out in memory and converted as the library does.
 CT_Lines co_ReadWhole(std::string const &co_path)
 {
-    std::vector<unsigned char> co_bytes = test::ReadBytes(co_path);
-    co_bytes.insert(co_bytes.end(), {0, 0});
+    std::string co_bytes = test::ReadBytes(co_path);
+    co_bytes.append(2, '\0');
     wchar_t *p_units = reinterpret_cast<wchar_t *>(co_bytes.data());
     std::vector<char> co_narrow(co_bytes.size() / 2);
     CT_Lines co_seen;
@@ -198,7 +198,7 @@ void v_BenchRead(CT_Targets &co_targets)
         std::string co_text;
         for (long long n_line = 0; n_line < n_lines; ++n_line)
             co_text.append(co_Line(n_line)).append("\r\n");
-        test::WriteBytes(co_path, test::Utf16Bytes(co_text));
+        test::WriteBytes(co_path, test::Units(co_text));
 
         auto const f_Ours = [&] { return co_ReadWithLibrary(co_path); };
         auto const b_All = [](long long n_expected) {

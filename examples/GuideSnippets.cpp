@@ -127,15 +127,16 @@ void v_SaveLinesOrKeepBackup(CT_String const &co_path, CT_String &co_lines)
     co_file.v_Close();
 }
 
-// Before reading the file: a ".old" beside it is the last committed content
-// of a save that never committed; it is copied back, then deleted.
-void v_RecoverFile(CT_String const &co_path)
+// After a save that did not commit: the ".old" holds the content from before
+// it, whole, and the file what the save wrote, perhaps cut short. When the
+// module cannot load the file, the two swap names, so that the earlier
+// content is the file again and nothing is lost. 1 when they were swapped.
+int b_PutOldBack(CT_String const &co_path)
 {
-    if (!CT_Files::sb_Exist(co_path + ".old"))
-        return;
-    CT_Files co_file;
-    co_file.v_Open(co_path, CT_Files::e_Write, 1); // the ".old" there is kept as the backup
-    co_file.v_Cancel();
+    CT_String const co_old = co_path + ".old", co_swap = co_path + ".swap";
+    return CT_Files::sb_Exist(co_old) && MoveFileExA(co_path, co_swap, MOVEFILE_WRITE_THROUGH) &&
+           MoveFileExA(co_old, co_path, MOVEFILE_WRITE_THROUGH) &&
+           MoveFileExA(co_swap, co_old, MOVEFILE_WRITE_THROUGH);
 }
 // guide: end
 
@@ -458,13 +459,18 @@ void v_CheckSafeSave(std::string const &co_folder)
                  co_OnDisk(co_path + ".old") == co_saved,
              "a propagated failure commits nothing: the part written, the old content whole in the backup");
     n_SaveOrKeep(co_path, co_broken);
-    v_Expect(co_OnDisk(co_path) == co_cut && co_OnDisk(co_path + ".old") == co_saved,
-             "a second save that fails keeps the left backup, not a copy of the cut file");
-    v_RecoverFile(CT_String(co_path.c_str()));
-    v_Expect(co_OnDisk(co_path) == co_saved && co_OnDisk(co_path + ".old") == "-",
-             "recovery puts the last committed content back and removes the backup");
-    v_RecoverFile(CT_String(co_path.c_str()));
-    v_Expect(co_OnDisk(co_path) == co_saved, "recovery without a backup changes nothing");
+    v_Expect(co_OnDisk(co_path) == co_cut && co_OnDisk(co_path + ".old") == co_cut &&
+                 co_OnDisk(co_path + ".old.1") == co_saved,
+             "a second save that fails moves the left backup aside, whole, and backs up the cut file");
+    v_Expect(b_PutOldBack(CT_String(co_path.c_str())) && co_OnDisk(co_path) == co_cut &&
+                 co_OnDisk(co_path + ".old") == co_cut && b_PutOldBack(CT_String(co_path.c_str())),
+             "the file and its backup swap names");
+    MoveFileExA((co_path + ".old.1").c_str(), (co_path + ".old").c_str(), MOVEFILE_REPLACE_EXISTING);
+    v_Expect(b_PutOldBack(CT_String(co_path.c_str())) && co_OnDisk(co_path) == co_saved &&
+                 co_OnDisk(co_path + ".old") == co_cut,
+             "putting the backup back keeps the cut file as the backup");
+    v_Expect(!b_PutOldBack(CT_String((co_path + ".none").c_str())), "without a backup nothing is swapped");
+    DeleteFileA((co_path + ".old.1").c_str());
     DeleteFileA((co_path + ".old").c_str());
     CT_Errors::v_ResetError();
     DeleteFileA(co_path.c_str());

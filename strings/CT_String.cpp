@@ -296,7 +296,7 @@ int CT_String::operator==(CT_String const &co_other) const
     return std::memcmp(p_cursor, co_other.p_cursor, n_length) == 0;
 }
 
-unsigned short const CT_String::operator[](unsigned int n_index) const
+unsigned short CT_String::operator[](unsigned int n_index) const
 {
     return static_cast<unsigned char>(p_cursor[n_index]);
 }

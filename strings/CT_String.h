@@ -162,17 +162,7 @@ public:
     /// The index equal to the length reads the terminator, 0. There is no
     /// bound check: the caller keeps the index within the room. Use an
     /// unsigned index (see the class notes).
-#if defined(__GNUC__)
-// The const of the result is ignored, and warned about under -Wextra; the
-// definition has it too, so the declaration keeps it and the warning is
-// silenced here, in every module that includes this header.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wignored-qualifiers"
-#endif
-    unsigned short const operator[](unsigned int n_index) const;
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+    unsigned short operator[](unsigned int n_index) const;
 
     /// The cursor, for writing: Windows functions and callers may write a
     /// text there, within the room plus one byte, ending it with a zero byte.
