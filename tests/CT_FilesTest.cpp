@@ -28,7 +28,7 @@ using test::Listing;
 using test::OnDisk;
 using test::Units;
 
-// The destructor of an object reached by an exception that was not in flight at its open.
+// Destroys the object as it goes, reached by an exception, if one is thrown, that was not in flight at its open.
 struct DestroyWhileThrowing
 {
     std::optional<CT_Files> &file;
@@ -174,15 +174,9 @@ private:
     {
         bool const throwing = random_() % 2;
         Run(throwing ? "destroy-throwing" : "destroy", [&] {
-            try
-            {
-                DestroyWhileThrowing destroy{file_};
-                if (throwing)
-                    throw 0;
-            }
-            catch (int)
-            {
-            }
+            DestroyWhileThrowing destroy{file_};
+            if (throwing)
+                throw e_Unknown;
         });
         file_.emplace(named_);
         throwing ? Reset() : Commit();
@@ -225,13 +219,13 @@ private:
 
     // A partial copy (name.tmp), never read: a crash may leave one.
     static bool IsScratch(std::string const &name) { return name.size() > 4 && name.substr(name.size() - 4) == ".tmp"; }
-    static std::string Find(Listing const &folder, std::string const &name)
+    static std::string Find(Listing const &files, std::string const &name)
     {
-        return folder.count(name) ? folder.at(name) : "-";
+        return files.count(name) ? files.at(name) : "-";
     }
-    static std::string Doc(Listing const &folder, std::string const &ending = "")
+    static std::string Doc(Listing const &files, std::string const &ending = "")
     {
-        return Find(folder, "doc.txt" + ending);
+        return Find(files, "doc.txt" + ending);
     }
     static bool Failed() { return test::failure.failed > 0; }
 

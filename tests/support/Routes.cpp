@@ -99,29 +99,19 @@ void *NewArrayFake(size_t size) { return Fails(kAllocation) ? throw std::bad_all
 
 // operator new and new[] are routed by prefix: _Znwj and _Znaj on i686,
 // _Znwy and _Znay on x86_64.
+// clang-format off
 std::vector<Route> const kFailingRoutes = {
-    RouteTo("CreateFileA", CreateFileFake),
-    RouteTo("ReadFile", ReadFileFake),
-    RouteTo("WriteFile", WriteFileFake),
-    RouteTo("SetFilePointerEx", SetFilePointerExFake),
-    RouteTo("CopyFileA", CopyFileFake),
-    RouteTo("FlushFileBuffers", FlushFileBuffersFake),
-    RouteTo("DeleteFileA", DeleteFileFake),
-    RouteTo("MoveFileExA", MoveFileExFake),
-    RouteTo("FindFirstFileA", FindFirstFileFake),
-    RouteTo("GetFileAttributesA", GetFileAttributesFake),
-    RouteTo("SetFileAttributesA", SetFileAttributesFake),
-    RouteTo("GetFileType", GetFileTypeFake),
-    RouteTo("GetTempPathA", GetTempPathFake),
-    RouteTo("GetTempFileNameA", GetTempFileNameFake),
-    RouteTo("GetFullPathNameA", GetFullPathNameFake),
-    RouteTo("LoadStringA", LoadStringFake),
-    RouteTo("FormatMessageA", FormatMessageFake),
-    RouteTo("mbstowcs", MbstowcsFake),
-    RouteTo("mbtowc", MbtowcFake),
-    RouteTo("_Znw", NewFake),
-    RouteTo("_Zna", NewArrayFake),
-};
+    RouteTo("CreateFileA", CreateFileFake), RouteTo("ReadFile", ReadFileFake), RouteTo("WriteFile", WriteFileFake),
+    RouteTo("SetFilePointerEx", SetFilePointerExFake), RouteTo("CopyFileA", CopyFileFake),
+    RouteTo("FlushFileBuffers", FlushFileBuffersFake), RouteTo("DeleteFileA", DeleteFileFake),
+    RouteTo("MoveFileExA", MoveFileExFake), RouteTo("FindFirstFileA", FindFirstFileFake),
+    RouteTo("GetFileAttributesA", GetFileAttributesFake), RouteTo("SetFileAttributesA", SetFileAttributesFake),
+    RouteTo("GetFileType", GetFileTypeFake), RouteTo("GetTempPathA", GetTempPathFake),
+    RouteTo("GetTempFileNameA", GetTempFileNameFake), RouteTo("GetFullPathNameA", GetFullPathNameFake),
+    RouteTo("LoadStringA", LoadStringFake), RouteTo("FormatMessageA", FormatMessageFake),
+    RouteTo("mbstowcs", MbstowcsFake), RouteTo("mbtowc", MbtowcFake), RouteTo("_Znw", NewFake),
+    RouteTo("_Zna", NewArrayFake)};
+// clang-format on
 
 bool Matches(char const *import, char const *route)
 {

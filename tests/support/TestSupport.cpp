@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace test
 {
@@ -36,23 +37,14 @@ ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
 std::string ReadBytes(std::string const &path)
 {
-    HANDLE const file =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE) << "cannot read " << path;
-    std::string bytes;
-    char block[65536];
-    for (DWORD got = 0; ReadFile(file, block, sizeof block, &got, nullptr) && got > 0;)
-        bytes.append(block, got);
-    CloseHandle(file);
-    return bytes;
+    std::ifstream file(path, std::ios::binary);
+    EXPECT_TRUE(file) << "cannot read " << path;
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 void WriteBytes(std::string const &path, std::string const &bytes)
 {
-    HANDLE const file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) << path;
-    CloseHandle(file);
+    EXPECT_TRUE(std::ofstream(path, std::ios::binary).write(bytes.data(), bytes.size())) << "cannot write " << path;
 }
 
 std::string OnDisk(std::string const &path)
@@ -73,12 +65,9 @@ std::string OnDisk(std::string const &path)
 Listing ListFolder(std::string const &folder)
 {
     Listing listing;
-    WIN32_FIND_DATAA entry;
-    HANDLE const search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry))
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            listing[entry.cFileName] = OnDisk(folder + "\\" + entry.cFileName);
-    FindClose(search);
+    for (auto const &entry : std::filesystem::directory_iterator(folder))
+        if (!entry.is_directory())
+            listing[entry.path().filename().string()] = OnDisk(entry.path().string());
     return listing;
 }
 
