@@ -52,9 +52,6 @@ win32_status=0
 if [ "$wine32_status" -eq 0 ]; then
     emulated=()
     if [ -n "$COMMON_I386_EMULATED" ]; then
-        # Each child process costs about a minute: the crash test then kills
-        # once in each state on disk (7 children instead of 46).
-        export COMMON_CRASH_POINTS=states
         # Wine's own save dialog, with no library code (probe of commit 16aa5a3), now
         # and then never shows under the emulation, and a test on it would hang
         # there: the one test on Wine's own dialog skips with this reason, the
