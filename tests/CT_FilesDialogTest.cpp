@@ -27,7 +27,7 @@ struct Row
     char const *name;
     int (*call)(Strings &);
     BOOL result;         // the dialog's; for the browser the path lookup's, or kNoItem
-    std::string written; // into the file buffer, or the folder's path
+    std::string written; // into the file buffer (too small: the room needed, in two bytes), or the folder's path
     DWORD error;         // CommDlgExtendedError's code; for the browser SHGetMalloc's result
     std::string expected;
 };
@@ -76,8 +76,8 @@ void Route(Row const *row)
 }
 
 CT_ResString const kLogTitle(GetModuleHandleA("Common.dll"), 50, CT_String("%")); // a caller's title: "% log"
-int Save(Strings &s) { return CT_FilesDialog::b_ChooseSaveFile(s.file, s.filter, nullptr, {}); }
-int Open(Strings &s) { return CT_FilesDialog::b_ChooseOpenFile(s.file, s.filter, nullptr, {}); }
+int Save(Strings &s) { return CT_FilesDialog::b_ChooseSaveFile(s.file, s.filter, nullptr, CT_ResString()); }
+int Open(Strings &s) { return CT_FilesDialog::b_ChooseOpenFile(s.file, s.filter, nullptr, CT_ResString()); }
 int OpenForCaller(Strings &s) { return CT_FilesDialog::b_ChooseOpenFile(s.file, s.filter, kGiven, kLogTitle); }
 int Multiple(Strings &s) { return CT_FilesDialog::b_ChooseOpenMultipleFile(s.file, s.names, s.filter, nullptr); }
 int Folder(Strings &s) { return CT_FilesDialog::b_BrowseForFolder(s.file, nullptr); }
@@ -103,14 +103,14 @@ std::string const kAdd = "Add Files, flags 81214, owner 1357, a.txt in 256 -> ";
 std::string const kBrowse = "Please select a folder below and click OK., flags 41, owner 1357 -> ";
 std::string const kUntouched = "0: a.txt (256), x.dat", kLongPath = "C:\\" + std::string(MAX_PATH - 4, 'e');
 Row const kRows[] = {
-    {"SaveHandsExportToTheActiveWindow", Save, TRUE, "C:\\Data\\a.txt", 0,
+    {"SaveHandsTheTitleExportAndTheActiveWindow", Save, TRUE, "C:\\Data\\a.txt", 0,
      "Export, flags 16, owner 1357, a.txt in 256 -> 1: C:\\Data\\a.txt (256), x.dat"},
     {"CancelledOpenLeavesTheStringAndItsRoom", Open, FALSE, "", 0,
      "Import, flags 1014, owner 1357, a.txt in 256 -> " + kUntouched},
     {"OpenHandsTheCallersTitleToTheOwnerGiven", OpenForCaller, TRUE, "C:\\Data\\a.txt", 0,
      "% log, flags 1014, owner 2468, a.txt in 256 -> 1: C:\\Data\\a.txt (256), x.dat"},
     {"OneNameReplacesThePriorNames", Multiple, TRUE, "C:\\Data\\a.txt", 0, kAdd + "1: C:\\Data\\ (768), a.txt"},
-    {"SeveralNamesAreAddedBehindThePriorNames", Multiple, TRUE, "C:\\\0a.txt\0b.txt"s, 0,
+    {"SeveralNamesAreAddedBehindThePriorOnesAndARootGetsASecondBackslash", Multiple, TRUE, "C:\\\0a.txt\0b.txt"s, 0,
      kAdd + "1: C:\\\\ (1024), x.dat\0a.txt\0b.txt"s},
     {"ASelectionTooLargeRaises23AndPutsTheOfferedTextBack", Multiple, FALSE, "\x34\x01", FNERR_BUFFERTOOSMALL,
      kAdd + "code 23 : a.txt (256), x.dat"},
@@ -123,8 +123,8 @@ Row const kRows[] = {
     {"NoShellAllocatorRaisesCode1AndShowsNoDialog", Folder, FALSE, "", DWORD(E_OUTOFMEMORY),
      "nothing -> code 1 : a.txt (256), x.dat"},
 };
-// Each row, then the same under every failing load and allocation in turn, which must leak nothing and give the
-// row's line unless reported.
+// Each row; then the same call under every failing load and allocation in turn, which UnderEveryFailure holds to
+// leaking nothing and to the line of the run without failures unless reported: nothing is left for the last check.
 using CT_FilesDialogCalls = testing::TestWithParam<Row>;
 TEST_P(CT_FilesDialogCalls, )
 {
