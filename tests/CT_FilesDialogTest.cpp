@@ -65,7 +65,8 @@ BOOL WINAPI FakePath(PCIDLIST_ABSOLUTE, LPSTR path)
     lstrcpynA(path, answer->written.c_str(), MAX_PATH);
     return answer->result;
 }
-// The library's calls go to the stand-ins, which answer as the row says, or call the platform when none is given.
+// The library's calls go to the stand-ins, which answer as the row says; with no row they call the platform, the
+// file dialogs its open dialog (the only one a test shows).
 void Route(Row const *row)
 {
     test::RouteImports({test::RouteTo("GetSaveFileNameA", FakeFile), test::RouteTo("GetOpenFileNameA", FakeFile),
