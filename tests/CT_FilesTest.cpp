@@ -6,7 +6,6 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <random>
@@ -318,8 +317,6 @@ struct SafeSave
 
 // The design's examples, and what the model's calls do not reach.
 SafeSave const kSafeSaves[] = {
-    {"OpenWithBackupCopiesTheFileToOldAndHoldsItCut", [](Doc &d) { d.Open(W, 1); }, "done", "<held 0>", "old text",
-     "older"},
     {"CloseCommitsAndDeletesTheBackup", [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Close(); }, "done", "new", "-",
      "older"},
     {"CancelRestoresTheOldContent", [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Cancel(); }, "done", "old text",
@@ -604,10 +601,7 @@ TEST(CT_FilesRead, ALineGetsItsTextAndARoomSizedForItsBytes)
     for (int n = 0; n < 150; ++n)
         wide += "\x42\x30", narrow += "\x82\xA0"; // a character of code page 932 and its unit
     ReadLine const rows[] = {
-        {"short line into room 256", "C", Units("abc"), 0, "abc", 512},
         {"600 bytes", "C", Units(std::string(300, 'L')), 256, std::string(300, 'L'), 856},
-        {"unit with no narrow form", ".1252", std::string("a\0\0\x4E", 4), 0, "a?", 512},
-        {"odd last byte", "C", std::string("a\0b", 3), 256, "ab", 512},
         {"double-byte characters", ".932", wide, 256, narrow, 812},
     };
     for (ReadLine const &row : rows)
@@ -625,57 +619,4 @@ TEST(CT_FilesRead, ALineGetsItsTextAndARoomSizedForItsBytes)
     }
 }
 
-TEST(CT_FilesWrite, LinesAreUtf16UnitsOfTheLocaleCharactersEndedByCrLf)
-{
-    Doc doc;
-    doc.Open(W, 0);
-    ASSERT_TRUE(std::setlocale(LC_ALL, ".932"));
-    doc.file->v_Writeln(CT_String("\x82\xA0z")); // one double-byte character (U+3042), then z
-    std::setlocale(LC_ALL, "C");
-    doc.file->v_Close();
-    EXPECT_EQ(std::string("\x42\x30z\0\r\0\n\0", 8), OnDisk(doc.path)) << "no byte-order mark, one unit a character";
-}
-
-TEST(CT_FilesPaths, SplitIntoFolderAndNameAndLoseTheExtension)
-{
-    CT_String path("C:\\a.b\\c.txt"), folder("before");
-    EXPECT_STREQ("c.txt", CT_Files::sco_GetFileName(path));
-    CT_Files::sv_GetFolder(path, folder);
-    EXPECT_STREQ("C:\\a.b\\", folder);
-    CT_Files::sv_RemoveExtension(path);
-    EXPECT_STREQ("C:\\a", path) << "cut at the first dot, in the folder's name";
-    EXPECT_EQ("code 2 GetFullPathName\r\n", test::Outcome([] { CT_Files::sco_GetFileName(CT_String("")); }));
-    test::ScratchFolder scratch;
-    EXPECT_EQ(1, CT_Files::sb_Exist((scratch.Path() + "\\*").c_str())) << "a wildcard finds \".\"";
-    EXPECT_EQ(0, CT_Files::sb_Exist(scratch.File("none-such\\a").c_str()));
-}
-
-// The full form of every path, longer than the library's first room (Windows allows that with long paths on); it
-// grows by the step at each call, as if the current folder changed in between.
-std::string long_path;
-size_t long_path_step = 0;
-DWORD WINAPI LongFullPath(LPCSTR, DWORD room, LPSTR buffer, LPSTR *file_part)
-{
-    std::string const full = long_path;
-    long_path.insert(3, long_path_step, 'd');
-    if (room <= full.size())
-        return static_cast<DWORD>(full.size() + 1);
-    std::memcpy(buffer, full.c_str(), full.size() + 1);
-    *file_part = buffer + full.rfind('\\') + 1;
-    return static_cast<DWORD>(full.size());
-}
-
-TEST(CT_FilesPaths, PathsLongerThanTheFirstRoomAreAskedForAgainWithTheRoomTheyNeed)
-{
-    test::RouteImports({test::RouteTo("GetFullPathNameA", LongFullPath)});
-    std::string const folder = "C:\\" + std::string(600, 'd') + "\\";
-    long_path = folder + "name.txt";
-    CT_String path("name.txt");
-    EXPECT_STREQ("name.txt", CT_Files::sco_GetFileName(path));
-    CT_Files::sv_GetFolder(path, path); // the same string as both
-    EXPECT_EQ(folder, std::string(path));
-    long_path_step = 1000; // grown past the new room by the second call
-    EXPECT_EQ("code 2 GetFullPathName\r\n", test::Outcome([] { CT_Files::sco_GetFileName("name.txt"); }));
-    test::RouteImports(); // the platform's answers again
-}
 } // namespace
