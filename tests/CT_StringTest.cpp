@@ -13,6 +13,7 @@
 #include <string>
 
 #include "NamedRows.h"
+#include "StringGrowth.h"
 
 #if defined(_WIN32)
 #include "CT_Errors.h"
@@ -144,6 +145,19 @@ INSTANTIATE_TEST_SUITE_P(, CT_StringCopyOut, testing::ValuesIn(std::vector<CopyO
     {"ASizeOfTwoWritesTwoZeros", 2, "||"},
     {"AWholeListIsCopiedWithItsClosingZeros", 14, "a.txt|b.txt|||"},
     {"NoMoreThanTheRoomAndItsExtraByteIsCopied", 600, "a.txt|b.txt" + std::string(589, '|')}}), test::RowName());
+
+// The capacity arithmetic at sizes no test can allocate: the largest size that
+// can be held, and one more, which raises before anything is allocated instead
+// of wrapping 32 bits to a small room.
+TEST(CT_StringSizes, ASizeThatCannotBeHeldRaisesBadAllocInsteadOfWrapping)
+{
+    EXPECT_EQ(UINT_MAX - 1, n_GrownCapacity(512, kn_MaxReSize));
+    EXPECT_THROW(n_GrownCapacity(512, kn_MaxReSize + 1), std::bad_alloc);
+    // Both characters of "ab" replaced by a text of 2 GiB.
+    EXPECT_EQ(UINT_MAX - 1, n_ReplacedCapacity({0, 1}, 2, 1, kn_MaxReSize / 2));
+    EXPECT_THROW(n_ReplacedCapacity({0, 1}, 2, 1, 0x80000000u), std::bad_alloc);
+    EXPECT_THROW(CT_String().v_SetSize(UINT_MAX), std::bad_alloc);
+}
 
 #if defined(_WIN32)
 TEST(CT_StringWindow, AWindowTextIsSetWholeAndReadCutToTheRoom)
