@@ -159,8 +159,9 @@ template <class Choices> char const *Step(Choices &choices, CT_String &str, Mode
         {"v_ReplaceChar", [&] { str.v_ReplaceChar(c_old, c_new); }, [&] { std::replace(model.all.begin() +
              model.cursor, model.all.begin() + model.cursor + length, old.c_str()[0], static_cast<char>(c_new)); }},
         {"v_AddElement", [&] { str.v_AddElement(str_pattern); }, [&] { model.PutArray(find + std::string(2, 0)); }},
-        {"v_PutArray", [&] { str.v_PutArray(static_cast<char const *>(str) + piece); },
-         [&] { model.PutArray(model.Bytes(piece) + std::string(2, 0)); }},
+        // Its own list from the piece on, or null where an empty text is.
+        {"v_PutArray", [&] { str.v_PutArray(p_source ? static_cast<char const *>(str) + piece : nullptr); },
+         [&] { model.PutArray((p_source ? model.Bytes(piece) : "") + std::string(2, 0)); }},
         // No occurrence of an empty pattern, nor from a negative start or one past the text.
         {"i_Search", [&] { found = str.i_Search(str_pattern, start); }, [&] { same = found ==
             (find.empty() || start < 0 || start > length ? -1 : static_cast<int>(model.Text().find(find, start))); }},
