@@ -29,6 +29,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
         get_filename_component(name ${source} NAME_WE)
         add_executable(${name} ${CMAKE_SOURCE_DIR}/${source})
         target_link_libraries(${name} PRIVATE CommonPortable)
+        target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
         target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
         target_link_options(${name} PRIVATE -fsanitize=fuzzer)
         add_test(NAME ${name}

@@ -19,20 +19,8 @@
 
 namespace
 {
-/// What a string built without a text asks for: room for 511 characters and their terminator.
-unsigned int const kn_DefaultRequest = 256;
 /// Digits of the largest unsigned 32-bit number, 4294967295.
 unsigned int const kn_MaxDigits = 10;
-
-/// The capacity after b_ReSize(n_size) on a string of that capacity whose cursor is at the start.
-unsigned int n_GrownCapacity(unsigned int n_capacity, unsigned int n_size)
-{
-    if (n_size <= n_capacity)
-        return n_capacity;
-    if (n_size > UINT_MAX - kn_Spare)
-        throw std::bad_alloc();
-    return n_RoomFor(n_size + kn_Spare);
-}
 
 /// The capacity of co_GetMid's working string after that many characters were
 /// stored one by one. Storing at position j first asks b_ReSize for j + 2 bytes
@@ -72,25 +60,6 @@ std::vector<unsigned int> no_FindAll(char const *p_pattern, unsigned int n_patte
          n_resume = n_found + n_patternlength)
         no_found.push_back(n_found);
     return no_found;
-}
-
-/// The capacity that replacing piece by piece gives: a default string to which
-/// each stretch of text and each replacement is appended in turn.
-unsigned int n_ReplacedCapacity(std::vector<unsigned int> const &no_found, unsigned int n_length,
-                                unsigned int n_patternlength, unsigned int n_replacement)
-{
-    unsigned int n_capacity = n_RoomFor(kn_DefaultRequest);
-    unsigned int n_total = 0;
-    unsigned int n_resume = 0;
-    for (unsigned int n_position : no_found)
-    {
-        n_total += n_position - n_resume;
-        n_capacity = n_GrownCapacity(n_capacity, n_total);
-        n_total += n_replacement;
-        n_capacity = n_GrownCapacity(n_capacity, n_total);
-        n_resume = n_position + n_patternlength;
-    }
-    return n_GrownCapacity(n_capacity, n_total + n_length - n_resume);
 }
 } // namespace
 
@@ -387,9 +356,9 @@ void CT_String::v_Replace(CT_String const &co_pattern, char const *p_text)
 
     char const *const p_replacement = p_text != 0 ? p_text : "";
     unsigned int const n_replacement = n_GetStringSize(p_replacement);
+    // Sized before anything is allocated: a result that cannot be held raises here.
+    unsigned int const n_resultcapacity = n_ReplacedCapacity(no_found, n_length, n_patternlength, n_replacement);
     CT_String co_result;
-    unsigned int const n_resultcapacity =
-        n_ReplacedCapacity(no_found, n_length, n_patternlength, n_replacement);
     if (n_resultcapacity != co_result.n_capacity)
         co_result.v_Reallocate(n_resultcapacity, 0);
     char *p_out = co_result.p_cursor;
