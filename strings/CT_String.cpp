@@ -307,9 +307,14 @@ unsigned int CT_String::n_GetSize() const
     return p_cursor != 0 ? n_GetStringSize() : 0;
 }
 
+// A caller's text of 4 GiB or more cannot be counted in 32 bits: cut to them,
+// it would be copied short without a word.
 unsigned int CT_String::n_GetStringSize(char const *p_text) const
 {
-    return static_cast<unsigned int>(std::strlen(p_text != 0 ? p_text : p_cursor));
+    size_t const n_size = std::strlen(p_text != 0 ? p_text : p_cursor);
+    if (n_size > UINT_MAX)
+        throw std::bad_alloc();
+    return static_cast<unsigned int>(n_size);
 }
 
 unsigned int CT_String::n_GetLength(char const *p_text) const

@@ -187,6 +187,8 @@ public:
     unsigned int n_GetSize() const;
     /// Bytes of the text (null: this string's text) before its terminator.
     /// The text is walked on every call; no length is stored.
+    /// @raises `std::bad_alloc` for a text of 4 GiB or more, which 32 bits
+    ///         cannot count.
     unsigned int n_GetStringSize(char const *p_text = 0) const;
     /// Characters of the text (null: this string's text) before its
     /// terminator; with one-byte characters the same as n_GetStringSize().
