@@ -27,7 +27,7 @@ std::string const kLibraryTable =
 // This program's string 100 is 600 times "x", more than a fresh text's room of 512 bytes. Every ID up to the table's
 // last then loads in its place, or raises code 2 "CT_String::v_Load" as one the table lacks does, also past its range.
 // The last, 1029, has 55 characters, 9 fewer than 1028: the 457 bytes behind it must all be zeros. Without a module or
-// an ID nothing loads and nothing raises.
+// an ID nothing loads and nothing raises, nor in a copy.
 TEST(CT_ResStringLoad, GivesExactlyTheTablesStringForTheIdWithinTheRoomAndNothingElse)
 {
     CT_ResString text(GetModuleHandleA(nullptr), 100, kPercent);
@@ -38,7 +38,7 @@ TEST(CT_ResStringLoad, GivesExactlyTheTablesStringForTheIdWithinTheRoomAndNothin
     EXPECT_EQ(table, std::string(511, 'x') + kLibraryTable);
     EXPECT_EQ(std::string(static_cast<char const *>(text.cco_Get()) + 55, 457), std::string(457, '\0'));
     EXPECT_EQ(test::Outcome([] { CT_ResString(kLibrary, 0xFFFFFFFF, kPercent); }), "code 2 CT_String::v_Load");
-    for (CT_ResString const &none : {CT_ResString(kLibrary, 0, kPercent), CT_ResString(nullptr, 999, kPercent)})
+    for (CT_ResString none : {CT_ResString(kLibrary, 0, kPercent), CT_ResString(nullptr, 999, kPercent)})
         EXPECT_EQ(std::string(none.cco_Get()) + "valid " + std::to_string(none.b_IsValid()), "valid 0");
 }
 
