@@ -134,13 +134,15 @@ void CT_Errors::v_DisplayError()
 
 // The record is put back as a text: it fitted the parameter's room before,
 // and that room never shrinks, so putting it back allocates nothing and
-// cannot fail, not even when memory ran out during the display.
+// cannot fail, not even when memory ran out during the display. The shown
+// parameter is taken before the code: should it not fit in memory, the
+// record is as it was.
 void CT_Errors::v_DisplayError(et_ErrorCode e_code, char const *p_parameter)
 {
     et_ErrorCode const e_saved = eo_lasterror;
     CT_String const co_saved(co_parameter);
-    eo_lasterror = e_code;
     co_parameter = p_parameter;
+    eo_lasterror = e_code;
     try
     {
         v_DisplayMessage();

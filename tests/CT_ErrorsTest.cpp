@@ -66,3 +66,16 @@ TEST(CT_ErrorsDisplay, WithACodeFallsBackOrRaisesAndPutsTheRecordBackWhenResourc
                 EXPECT_EQ(test::Outcome(CT_Errors::v_ThrowAgain), "code 17 C:\\a.txt") << "record lost, " << run.where;
             });
 }
+
+// Memory runs out for the parameter shown, longer than any the record held: the display raises, the record is as it
+// was.
+TEST(CT_ErrorsDisplay, WithACodeThatRunsOutOfMemoryLeavesTheRecordAsItWas)
+{
+    Shown(e_EndOfFile, nullptr);
+    test::failure = {test::kAllocation, 2, false}; // after the record's copy: the parameter's room
+    test::armed = true;
+    EXPECT_EQ(test::Outcome([] { CT_Errors::v_DisplayError(e_Windows, std::string(100000, 'y').c_str()); }),
+              "bad_alloc");
+    test::armed = false;
+    EXPECT_EQ(test::Outcome(CT_Errors::v_ThrowAgain), "code 17 C:\\a.txt");
+}
