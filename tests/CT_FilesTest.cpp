@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
+#include <cstring>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -416,7 +418,10 @@ std::string RandomAccess(std::string const &path, int steps, unsigned seed)
             at = std::min(found + pattern.size(), model.size());
             break;
         case 1:
-            got = Raises([&] { file.v_Read(&buffer[0], static_cast<unsigned int>(buffer.size())); });
+            got = Raises([&] {
+                line ? file.v_Read(&buffer[0], static_cast<unsigned int>(buffer.size()))
+                     : file.v_ReadUnicode(reinterpret_cast<unsigned short *>(&buffer[0]), buffer.size());
+            });
             got += model.compare(at, taken, buffer, 0, taken) ? " other bytes" : "";
             want = taken ? "" : " raises 19";
             at += taken;
@@ -619,4 +624,34 @@ TEST(CT_FilesRead, ALineGetsItsTextAndARoomSizedForItsBytes)
     }
 }
 
+// The full form of every path, longer than the library's first room (Windows allows that with long paths on); it
+// grows by the step at each call, as if the current folder changed in between.
+std::string long_path;
+size_t long_path_step = 0;
+DWORD WINAPI LongFullPath(LPCSTR, DWORD room, LPSTR buffer, LPSTR *file_part)
+{
+    std::string const full = long_path;
+    long_path.insert(3, long_path_step, 'd');
+    if (room <= full.size())
+        return static_cast<DWORD>(full.size() + 1);
+    std::memcpy(buffer, full.c_str(), full.size() + 1);
+    *file_part = buffer + full.rfind('\\') + 1;
+    return static_cast<DWORD>(full.size());
+}
+
+TEST(CT_FilesPaths, ALongPathIsAskedForAgainWithTheRoomItNeedsAndAPathLosesItsExtensionAtTheFirstDot)
+{
+    test::RouteImports({test::RouteTo("GetFullPathNameA", LongFullPath)});
+    long_path = "C:\\" + std::string(600, 'd') + "\\name.txt";
+    CT_String path("name.txt");
+    CT_Files::sv_GetFolder(path, path); // the same string as both
+    EXPECT_EQ(long_path.substr(0, 604), std::string(path));
+    long_path_step = 1000; // grown past the new room by the second call
+    EXPECT_EQ("code 2 GetFullPathName\r\n", test::Outcome([] { CT_Files::sco_GetFileName("name.txt"); }));
+    test::RouteImports(); // the platform's answers again
+    path = "C:\\a.b\\c.txt";
+    CT_Files::sv_RemoveExtension(path);
+    EXPECT_STREQ("C:\\a", path) << "cut at the first dot, in a folder's name too";
+    EXPECT_EQ(1, CT_Files::sb_Exist("C:\\*")) << "a wildcard finds an entry";
+}
 } // namespace

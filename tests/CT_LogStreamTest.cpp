@@ -50,8 +50,10 @@ TEST(CT_LogStreamSave, ReplacesTheFileWithTheTextAndALineEndInUtf16AndLeavesAnyO
     CT_LogStream log;
     log << CT_String(line.c_str());
     log << log.cco_GetText();
-    CT_LogStream const copy(log);
+    CT_LogStream copy(log);
     log << CT_String("after the copy");
+    copy.v_SetName("run");
+    EXPECT_EQ("run Veltrane Log file (*.log)|*.log||", Text(copy.cco_GetName()) + " " + Text(copy.cco_GetFilter()));
     copy.v_Save(path.c_str());
     test::Listing const expected = {{"run.log", test::Units(line + line + "\r\n")}, {"run.log.old", "r"}};
     EXPECT_EQ(expected, test::ListFolder(scratch.Path()));
