@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <clocale>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <random>
@@ -309,54 +309,6 @@ struct Doc
     void Write() { file->v_Write("new", 3); }
 };
 
-struct SafeSave
-{
-    char const *name;
-    void (*steps)(Doc &doc);           // on doc.txt "old text" beside doc.txt.old "older"
-    char const *outcome;               // as test::Outcome() gives it, the path as DOC
-    char const *file, *backup, *aside; // doc.txt, doc.txt.old and doc.txt.old.1 after, as OnDisk shows them
-};
-
-// The design's examples, and what the model's calls do not reach.
-SafeSave const kSafeSaves[] = {
-    {"CloseCommitsAndDeletesTheBackup", [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Close(); }, "done", "new", "-",
-     "older"},
-    {"CancelRestoresTheOldContent", [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Cancel(); }, "done", "old text",
-     "-", "older"},
-    {"CopiesStartClosedAndAssigningOverTheOriginalCommits",
-     [](Doc &d) {
-         d.Open(W, 1), CT_Files(*d.file).v_Cancel(), (CT_Files() = *d.file).v_Cancel(), d.Write();
-         *d.file = *d.file, *d.file = CT_Files();
-     },
-     "done", "new", "-", "older"},
-    {"OpeningAnotherPathCommitsTheFirst",
-     [](Doc &d) { d.Open(W, 1), d.Write(), d.file->v_Open(d.folder.File("two.txt").c_str(), W, 0); }, "done", "new",
-     "-", "older"},
-    {"ABackupThatCannotBeMadeRaises17CutsNothingAndPutsTheOldBack",
-     [](Doc &d) { CreateDirectoryA((d.path + ".old.tmp").c_str(), nullptr), d.Open(W, 1); }, "code 17 DOC", "old text",
-     "older", "-"},
-};
-
-void PrintTo(SafeSave const &row, std::ostream *out) { *out << row.name; }
-
-class CT_FilesSafeSaveExample : public testing::TestWithParam<SafeSave>
-{
-};
-
-TEST_P(CT_FilesSafeSaveExample, )
-{
-    Doc doc;
-    test::WriteBytes(doc.path, "old text");
-    test::WriteBytes(doc.path + ".old", "older");
-    EXPECT_EQ(GetParam().outcome, test::Outcome([&] { GetParam().steps(doc); }, doc.path));
-    Listing const expected = {
-        {"doc.txt", GetParam().file}, {"doc.txt.old", GetParam().backup}, {"doc.txt.old.1", GetParam().aside}};
-    for (auto const &file : expected)
-        EXPECT_EQ(file.second, OnDisk(doc.folder.File(file.first))) << file.first;
-}
-
-INSTANTIATE_TEST_SUITE_P(, CT_FilesSafeSaveExample, testing::ValuesIn(kSafeSaves), test::RowName());
-
 // The units from the position up to the first zero unit, narrowed as the C locale does; an odd last byte is a unit
 // of its own.
 std::string Narrowed(std::string const &model, size_t at, size_t to)
@@ -513,50 +465,81 @@ TEST(CT_FilesDurability, EachStepIsOnDiskBeforeTheCopyThatMadeItRedundantGoes)
     EXPECT_EQ("copy doc.txt.old to doc.txt; flush; delete doc.txt.old; ", test::journal) << "roll back";
 }
 
-// What a careless caller passes, in a folder with a subfolder, a read-only file and a file another object holds;
-// and what each call gives. None leaves a handle open or a stray file.
-struct CarelessCall
+// A call in the current folder, which holds doc.txt "old text", doc.txt.old "older", a folder dir, a read-only
+// ro.txt "kept" and held.txt, which another object holds open: the design's examples the model's calls do not reach,
+// and what a careless caller may pass. None leaves a handle open or a stray file.
+struct Call
 {
     char const *name;
-    void (*call)(CT_Files &file);
-    char const *outcome; // as test::Outcome() gives it, the path of 40000 characters as DOC
+    void (*steps)(CT_Files &file);
+    char const *outcome; // as test::Outcome() gives it, a path of 40000 characters as DOC
+    Listing docs;        // the files doc.txt and its backups after, as OnDisk shows them; none: as before
 };
 
 std::string const k40k(40000, 'x');
+void Write(CT_Files &file) { file.v_Write("new", 3); }
 
-CarelessCall const kCarelessCalls[] = {
-    {"APathOf40000CharactersRaises17", [](CT_Files &f) { f.v_Open(k40k.c_str(), W, 1); }, "code 17 DOC"},
-    {"APathWithForbiddenCharactersRaises17", [](CT_Files &f) { f.v_Open("a<b>.txt", W, 0); }, "code 17 a<b>.txt"},
-    {"TheDeviceNulOpensWithoutABackup", [](CT_Files &f) { f.v_Open("NUL", W, 1), f.v_Close(); }, "done"},
-    {"AFolderOpenedAsAFileRaises17", [](CT_Files &f) { f.v_Open("dir", W, 1); }, "code 17 dir"},
-    {"AReadOnlyFileIsReadWithABackup", [](CT_Files &f) { f.v_Open("ro.txt", R, 1), f.v_Close(); }, "done"},
-    {"AFileHeldByAnotherObjectCannotBeOpened", [](CT_Files &f) { f.v_Open("held.txt", W, 1); }, "code 17 held.txt"},
+Call const kCalls[] = {
+    {"CloseCommitsAndDeletesTheBackup",
+     [](CT_Files &f) { f.v_Open("doc.txt", W, 1), Write(f), f.v_Close(); },
+     "done",
+     {{"doc.txt", "new"}, {"doc.txt.old.1", "older"}}},
+    {"CancelRestoresTheOldContent",
+     [](CT_Files &f) { f.v_Open("doc.txt", W, 1), Write(f), f.v_Cancel(); },
+     "done",
+     {{"doc.txt", "old text"}, {"doc.txt.old.1", "older"}}},
+    {"CopiesStartClosedAndAssigningOverTheOriginalCommits",
+     [](CT_Files &f) {
+         f.v_Open("doc.txt", W, 1), CT_Files(f).v_Cancel(), (CT_Files() = f).v_Cancel(), Write(f);
+         f = f, f = CT_Files();
+     },
+     "done",
+     {{"doc.txt", "new"}, {"doc.txt.old.1", "older"}}},
+    {"OpeningAnotherPathCommitsTheFirst",
+     [](CT_Files &f) { f.v_Open("doc.txt", W, 1), Write(f), f.v_Open("two", W, 0); },
+     "done",
+     {{"doc.txt", "new"}, {"doc.txt.old.1", "older"}, {"two", ""}}},
+    {"ABackupThatCannotBeMadeRaises17CutsNothingAndPutsTheOldBack",
+     [](CT_Files &f) { CreateDirectoryA("doc.txt.old.tmp", nullptr), f.v_Open("doc.txt", W, 1); },
+     "code 17 doc.txt",
+     {}},
+    {"APathOf40000CharactersRaises17", [](CT_Files &f) { f.v_Open(k40k.c_str(), W, 1); }, "code 17 DOC", {}},
+    {"APathWithForbiddenCharactersRaises17", [](CT_Files &f) { f.v_Open("a<b>.txt", W, 0); }, "code 17 a<b>.txt", {}},
+    {"TheDeviceNulOpensWithoutABackup", [](CT_Files &f) { f.v_Open("NUL", W, 1), f.v_Close(); }, "done", {}},
+    {"AFolderOpenedAsAFileRaises17", [](CT_Files &f) { f.v_Open("dir", W, 1); }, "code 17 dir", {}},
+    {"AReadOnlyFileIsReadWithABackup", [](CT_Files &f) { f.v_Open("ro.txt", R, 1), f.v_Close(); }, "done", {}},
+    {"AFileHeldByAnotherObjectCannotBeOpened", [](CT_Files &f) { f.v_Open("held.txt", W, 1); }, "code 17 held.txt", {}},
 };
 
-void PrintTo(CarelessCall const &row, std::ostream *out) { *out << row.name; }
+void PrintTo(Call const &row, std::ostream *out) { *out << row.name; }
 
-class CT_FilesCarelessCalls : public testing::TestWithParam<CarelessCall>
+class CT_FilesCalls : public testing::TestWithParam<Call>
 {
 };
 
-TEST_P(CT_FilesCarelessCalls, )
+TEST_P(CT_FilesCalls, )
 {
     test::ScratchFolder scratch;
     SetCurrentDirectoryA(scratch.Path().c_str());
-    CreateDirectoryA("dir", NULL);
-    test::WriteBytes("ro.txt", "kept");
+    for (auto const &file : Listing{{"doc.txt", "old text"}, {"doc.txt.old", "older"}, {"ro.txt", "kept"}})
+        test::WriteBytes(file.first, file.second);
     SetFileAttributesA("ro.txt", FILE_ATTRIBUTE_READONLY);
+    CreateDirectoryA("dir", NULL);
     CT_Files held, file;
     held.v_Open("held.txt", W, 0);
     DWORD const handles = test::HandleCount();
-    EXPECT_EQ(GetParam().outcome, test::Outcome([&] { GetParam().call(file); }, k40k));
+    EXPECT_EQ(GetParam().outcome, test::Outcome([&] { GetParam().steps(file); }, k40k));
+    file = CT_Files(); // commits what is open
     EXPECT_EQ(handles, test::HandleCount()) << "handles leaked";
     held.v_Close();
-    EXPECT_EQ(Listing({{"held.txt", ""}, {"ro.txt", "kept"}}), test::ListFolder(scratch.Path())) << "files left";
+    Listing expected =
+        GetParam().docs.empty() ? Listing{{"doc.txt", "old text"}, {"doc.txt.old", "older"}} : GetParam().docs;
+    expected.insert({{"held.txt", ""}, {"ro.txt", "kept"}});
+    EXPECT_EQ(expected, test::ListFolder(".")) << "the files";
     SetCurrentDirectoryA("C:\\");
 }
 
-INSTANTIATE_TEST_SUITE_P(, CT_FilesCarelessCalls, testing::ValuesIn(kCarelessCalls), test::RowName());
+INSTANTIATE_TEST_SUITE_P(, CT_FilesCalls, testing::ValuesIn(kCalls), test::RowName());
 
 TEST(CT_FilesSizes, ATextOf2GiCharactersOrACountOf4GiBIsRaisedBeforeAnythingIsWritten)
 {
