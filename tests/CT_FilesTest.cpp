@@ -70,8 +70,11 @@ public:
         log_.clear();
         text_ = "n" + std::to_string(step);
         test::failure = test::Failure();
-        if (random_() % 4 == 0)
-            test::failure = {test::Kind(random_() % 3), 1 + long(random_() % 10), random_() % 3 == 0};
+        if (random_() % 4 == 0) // a failure, at the early calls more often
+        {
+            long const reach = 1 + random_() % 10;
+            test::failure = {test::Kind(random_() % 3), 1 + long(random_() % reach), random_() % 3 == 0};
+        }
         (this->*calls[mode_ != kClosed ? 4 + random_() % 8 : random_() % 12])();
         if (test::failure.kind == test::kSystemCall && test::failure.persistent && Failed())
         {
