@@ -81,9 +81,9 @@ class CT_ReadAhead;
 /// | any | v_Open() raising 17 | as before the call; a backup that call made is deleted and a ".old" it moved aside moved back |
 ///
 /// A roll back undoes what the object wrote: where it wrote nothing, the file
-/// is spared, also when another writer changed it since the backup. Only
-/// Write failed tells the states apart in a write: a failing write raises 18
-/// in every state and changes nothing else.
+/// is spared, also when another writer changed it since the backup. A write
+/// that fails raises 18 in every state; only Writing with backup changes by
+/// it, to Write failed.
 ///
 /// **Durability.** The backup is on disk before the open cuts the file; the
 /// new content is on disk before v_Close() deletes the backup; a restored
@@ -99,7 +99,8 @@ class CT_ReadAhead;
 /// (open, or a backup that cannot be had), 18 (write, a short write
 /// included) and 19 (read, also the end of the file), each with the path as
 /// the parameter; 2 for the temporary folder and the path utilities. The
-/// failing call's Windows error is the thread's last error at the raise.
+/// failing call's Windows error is the thread's last error at the raise, so
+/// CT_Errors::sn_GetSystemError() gives it after the catch.
 /// Running out of memory throws `std::bad_alloc`.
 class COMMON_API CT_Files
 {
