@@ -64,14 +64,14 @@ TEST(CT_StringSizes, ASizeThatCannotBeHeldRaisesBadAllocInsteadOfWrapping)
 
 #if defined(_WIN32)
 #include "CT_Errors.h"
-#include "TestSupport.h"
 
 TEST(CT_StringWindow, AWindowTextIsSetWholeAndReadCutToTheRoom)
 {
     HWND const h_edit = CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 300, 80, 0, 0, GetModuleHandleA(0), 0);
     ASSERT_NE(static_cast<HWND>(0), h_edit);
     CT_String(sco_L300.c_str()).v_Set(h_edit);
-    EXPECT_EQ(sco_L300, test::WindowText(h_edit)) << "set";
+    char ac_set[400] = "";
+    EXPECT_EQ(sco_L300, std::string(ac_set, GetWindowTextA(h_edit, ac_set, sizeof ac_set))) << "set";
     CT_String co_read("abc");
     co_read = h_edit;
     EXPECT_EQ(std::string(255, 'L'), static_cast<char const *>(co_read)) << "read into a room of 256";

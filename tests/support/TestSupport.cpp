@@ -90,27 +90,4 @@ DWORD HandleCount()
     return count;
 }
 
-HWND WaitForWindow(char const *title, DWORD timeout_ms)
-{
-    for (DWORD const start = GetTickCount(); GetTickCount() - start <= timeout_ms; Sleep(50))
-        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
-        {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId() && IsWindowVisible(window) && WindowText(window) == title)
-                return window;
-        }
-    return nullptr;
-}
-
-std::string WindowText(HWND window)
-{
-    char text[4096] = {0};
-    return GetWindowTextA(window, text, sizeof text) ? text : "";
-}
-
-void PressButton(HWND dialog, int id)
-{
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
 } // namespace test

@@ -7,7 +7,6 @@
 
 #include <map>
 #include <string>
-#include <thread>
 
 namespace test
 {
@@ -43,23 +42,6 @@ std::string Units(std::string const &text);
 /// Open handles of the process, counted by their values (see the source).
 DWORD HandleCount();
 
-/// Waits for a visible top-level window of this process with that title, or
-/// null after the timeout.
-HWND WaitForWindow(char const *title, DWORD timeout_ms);
-std::string WindowText(HWND window);
-/// Clicks the button with that control ID, as a user would.
-void PressButton(HWND dialog, int id);
-
-/// Runs an action on a helper thread while the test thread shows a modal box.
-/// The action writes into the test's objects until it returns, so the test
-/// goes on only once it has: the thread is joined, however long it takes.
-struct Driver
-{
-    typedef void (*Action)(void *context);
-    Driver(Action action, void *context) : thread(action, context) {}
-    ~Driver() { thread.join(); }
-    std::thread thread;
-};
 } // namespace test
 
 #endif
