@@ -37,22 +37,22 @@ bool Fail()
 std::string Name(LPCSTR path) { return std::strrchr(path, '\\') ? std::strrchr(path, '\\') + 1 : path; }
 void Log(std::string const &call) { journal += call + "; "; }
 
-// Each stand-in calls the real function through this program's own imports.
-HANDLE WINAPI CreateFileFake(LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g)
+// A failing call reports what its kind of call reports: no handle, else zero.
+template <class Result> Result Failed() { return Result(0); }
+template <> HANDLE Failed<HANDLE>() { return INVALID_HANDLE_VALUE; }
+
+// The stand-in of a system call: it fails when armed to, else calls the real function through this program's own
+// import.
+template <auto Real> struct StandIn;
+template <class Result, class... Arguments, Result(WINAPI *Real)(Arguments...)> struct StandIn<Real>
 {
-    return Fail() ? INVALID_HANDLE_VALUE : CreateFileA(a, b, c, d, e, f, g);
-}
-BOOL WINAPI ReadFileFake(HANDLE a, LPVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e)
-{
-    return !Fail() && ReadFile(a, b, c, d, e);
-}
+    static Result WINAPI Call(Arguments... arguments) { return Fail() ? Failed<Result>() : Real(arguments...); }
+};
+template <auto Real> Route Failing(char const *name) { return RouteTo(name, StandIn<Real>::Call); }
+
 BOOL WINAPI WriteFileFake(HANDLE a, LPCVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e)
 {
     return !Fail() && WriteFile(a, b, Fails(kShortWrite) ? c / 2 : c, d, e);
-}
-BOOL WINAPI SetFilePointerExFake(HANDLE a, LARGE_INTEGER b, PLARGE_INTEGER c, DWORD d)
-{
-    return !Fail() && SetFilePointerEx(a, b, c, d);
 }
 // A copy that fails has cut its target, as one stopped by a full disk has.
 BOOL WINAPI CopyFileFake(LPCSTR a, LPCSTR b, BOOL c)
@@ -69,27 +69,7 @@ BOOL WINAPI MoveFileExFake(LPCSTR a, LPCSTR b, DWORD c)
 {
     return Log("move " + Name(a) + " to " + Name(b)), !Fail() && MoveFileExA(a, b, c);
 }
-HANDLE WINAPI FindFirstFileFake(LPCSTR a, LPWIN32_FIND_DATAA b)
-{
-    return Fail() ? INVALID_HANDLE_VALUE : FindFirstFileA(a, b);
-}
 DWORD WINAPI GetFileAttributesFake(LPCSTR a) { return Fail() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(a); }
-BOOL WINAPI SetFileAttributesFake(LPCSTR a, DWORD b) { return !Fail() && SetFileAttributesA(a, b); }
-DWORD WINAPI GetFileTypeFake(HANDLE a) { return Fail() ? FILE_TYPE_UNKNOWN : GetFileType(a); }
-DWORD WINAPI GetTempPathFake(DWORD a, LPSTR b) { return Fail() ? 0 : GetTempPathA(a, b); }
-UINT WINAPI GetTempFileNameFake(LPCSTR a, LPCSTR b, UINT c, LPSTR d)
-{
-    return Fail() ? 0 : GetTempFileNameA(a, b, c, d);
-}
-DWORD WINAPI GetFullPathNameFake(LPCSTR a, DWORD b, LPSTR c, LPSTR *d)
-{
-    return Fail() ? 0 : GetFullPathNameA(a, b, c, d);
-}
-int WINAPI LoadStringFake(HINSTANCE a, UINT b, LPSTR c, int d) { return Fail() ? 0 : LoadStringA(a, b, c, d); }
-DWORD WINAPI FormatMessageFake(DWORD a, LPCVOID b, DWORD c, DWORD d, LPSTR e, DWORD f, va_list *g)
-{
-    return Fail() ? 0 : FormatMessageA(a, b, c, d, e, f, g);
-}
 // The runtime refuses a conversion, as it does for a byte sequence the
 // locale cannot read: the library then converts character by character.
 size_t MbstowcsFake(wchar_t *a, char const *b, size_t c) { return Fail() ? size_t(-1) : mbstowcs(a, b, c); }
@@ -101,14 +81,14 @@ void *NewArrayFake(size_t size) { return Fails(kAllocation) ? throw std::bad_all
 // _Znwy and _Znay on x86_64.
 // clang-format off
 std::vector<Route> const kFailingRoutes = {
-    RouteTo("CreateFileA", CreateFileFake), RouteTo("ReadFile", ReadFileFake), RouteTo("WriteFile", WriteFileFake),
-    RouteTo("SetFilePointerEx", SetFilePointerExFake), RouteTo("CopyFileA", CopyFileFake),
+    Failing<CreateFileA>("CreateFileA"), Failing<ReadFile>("ReadFile"), RouteTo("WriteFile", WriteFileFake),
+    Failing<SetFilePointerEx>("SetFilePointerEx"), RouteTo("CopyFileA", CopyFileFake),
     RouteTo("FlushFileBuffers", FlushFileBuffersFake), RouteTo("DeleteFileA", DeleteFileFake),
-    RouteTo("MoveFileExA", MoveFileExFake), RouteTo("FindFirstFileA", FindFirstFileFake),
-    RouteTo("GetFileAttributesA", GetFileAttributesFake), RouteTo("SetFileAttributesA", SetFileAttributesFake),
-    RouteTo("GetFileType", GetFileTypeFake), RouteTo("GetTempPathA", GetTempPathFake),
-    RouteTo("GetTempFileNameA", GetTempFileNameFake), RouteTo("GetFullPathNameA", GetFullPathNameFake),
-    RouteTo("LoadStringA", LoadStringFake), RouteTo("FormatMessageA", FormatMessageFake),
+    RouteTo("MoveFileExA", MoveFileExFake), Failing<FindFirstFileA>("FindFirstFileA"),
+    RouteTo("GetFileAttributesA", GetFileAttributesFake), Failing<SetFileAttributesA>("SetFileAttributesA"),
+    Failing<GetFileType>("GetFileType"), Failing<GetTempPathA>("GetTempPathA"),
+    Failing<GetTempFileNameA>("GetTempFileNameA"), Failing<GetFullPathNameA>("GetFullPathNameA"),
+    Failing<LoadStringA>("LoadStringA"), Failing<FormatMessageA>("FormatMessageA"),
     RouteTo("mbstowcs", MbstowcsFake), RouteTo("mbtowc", MbtowcFake), RouteTo("_Znw", NewFake),
     RouteTo("_Zna", NewArrayFake)};
 // clang-format on
@@ -119,33 +99,21 @@ bool Matches(char const *import, char const *route)
     return by_prefix ? std::strncmp(import, route, 4) == 0 : std::strcmp(import, route) == 0;
 }
 
-// Points the slot at the first route of the import's name; every route of that name has found it.
-void Point(IMAGE_THUNK_DATA *slot, char const *import, std::vector<Route> const &routes, std::vector<bool> &found)
-{
-    void *stand_in = nullptr;
-    for (size_t at = 0; at < routes.size(); ++at)
-        if (Matches(import, routes[at].first))
-            found[at] = true, stand_in = stand_in ? stand_in : routes[at].second;
-    DWORD protection = 0;
-    if (stand_in && VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection))
-    {
-        slot->u1.Function = reinterpret_cast<ULONG_PTR>(stand_in);
-        VirtualProtect(slot, sizeof *slot, protection, &protection);
-    }
-}
-
 int TestFailures() { return testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count(); }
 
-Run RunOnce(std::function<std::string()> const &operation)
+// One run under the failure given, which must leak no handle.
+Run RunOnce(std::function<std::string()> const &operation, Failure const &armed_failure, std::string const &where)
 {
     CT_Errors::v_ResetError();
     DWORD const handles = HandleCount();
     Run run;
+    failure = armed_failure;
     armed = true;
     run.outcome = Outcome([&] { run.result = operation(); });
     armed = false;
     run.failed = failure.failed;
-    EXPECT_EQ(handles, HandleCount()) << "a handle leaked, " << run.outcome;
+    run.where = where + run.outcome;
+    EXPECT_EQ(handles, HandleCount()) << "a handle leaked, " << run.where;
     return run;
 }
 } // namespace
@@ -164,9 +132,22 @@ void RouteImports(std::vector<Route> const &extra)
         auto name = reinterpret_cast<IMAGE_THUNK_DATA *>(base + dll->OriginalFirstThunk);
         auto slot = reinterpret_cast<IMAGE_THUNK_DATA *>(base + dll->FirstThunk);
         for (; name->u1.AddressOfData; ++name, ++slot)
-            if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
-                Point(slot, reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + name->u1.AddressOfData)->Name, routes,
-                      found);
+        {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
+                continue;
+            char const *const import = reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + name->u1.AddressOfData)->Name;
+            // The slot takes the first route of the import's name; every route of that name has found it.
+            void *stand_in = nullptr;
+            for (size_t at = 0; at < routes.size(); ++at)
+                if (Matches(import, routes[at].first))
+                    found[at] = true, stand_in = stand_in ? stand_in : routes[at].second;
+            DWORD protection = 0;
+            if (stand_in && VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection))
+            {
+                slot->u1.Function = reinterpret_cast<ULONG_PTR>(stand_in);
+                VirtualProtect(slot, sizeof *slot, protection, &protection);
+            }
+        }
     }
     for (size_t at = 0; at < routes.size(); ++at)
         EXPECT_TRUE(found[at]) << "Common.dll does not import " << routes[at].first;
@@ -201,21 +182,16 @@ void UnderEveryFailure(Kind kind, std::function<void()> const &prepare, std::fun
     prepare();
     operation(); // and the platform those it opens at some first calls
     prepare();
-    failure = Failure();
-    Run clean = RunOnce(operation);
-    clean.where = "no failure";
+    Run const clean = RunOnce(operation, Failure(), "no failure: ");
     check(clean);
+    char const *const kinds[] = {"system calls", "allocations", "writes"};
     for (bool persistent : {false, true})
         for (long point = 1;; ++point)
         {
             int const failures_before = TestFailures();
             prepare();
-            failure = {kind, point, persistent, 0, 0};
-            Run run = RunOnce(operation);
-            run.where = std::string(kind == kSystemCall   ? "system calls"
-                                    : kind == kAllocation ? "allocations"
-                                                          : "writes") +
-                        (persistent ? " failing from " : " failing at ") + std::to_string(point) + ": " + run.outcome;
+            std::string const where = kinds[kind] + std::string(persistent ? " failing from " : " failing at ");
+            Run const run = RunOnce(operation, {kind, point, persistent}, where + std::to_string(point) + ": ");
             if (run.outcome == "done" && run.result != "reported")
                 EXPECT_EQ(clean.result, run.result) << run.where;
             check(run);
