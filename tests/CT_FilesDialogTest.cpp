@@ -8,7 +8,6 @@
 
 #include <thread>
 
-#include "NamedRows.h"
 #include "Routes.h"
 #include "TestSupport.h"
 
@@ -137,7 +136,7 @@ TEST_P(CT_FilesDialogCalls, )
         test::UnderEveryFailure(
             kind, [] {}, [] { return Describe(GetParam().call); }, [](test::Run const &) {});
 }
-INSTANTIATE_TEST_SUITE_P(, CT_FilesDialogCalls, testing::ValuesIn(kRows), test::RowName());
+INSTANTIATE_TEST_SUITE_P(, CT_FilesDialogCalls, testing::ValuesIn(kRows), testing::PrintToStringParamName());
 
 void Press(HWND dialog, int id)
 {

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "NamedRows.h"
 #include "StringGrowth.h"
 #include "StringModel.h"
 
@@ -36,7 +35,7 @@ INSTANTIATE_TEST_SUITE_P(, CT_StringStorage, testing::ValuesIn(std::vector<Room>
     {"SetPointerCopiesTheWholeText", [] { std::string co_text(sco_L300); CT_String co;
          co.v_SetPointer(&co_text[0], 10); return co; }, 812},
     {"PlusANumberGivesACopyOfTheWorkingString", [] { return CT_String("abc") + 4294967295u; }, 768},
-    {"ACopyOfADefaultStringHasTheRoom768", [] { CT_String const co; return CT_String(co); }, 768}}), test::RowName());
+    {"ACopyOfADefaultStringHasTheRoom768", [] { CT_String const co; return CT_String(co); }, 768}}), testing::PrintToStringParamName());
 
 TEST(CT_StringList, AWalkReadsEachElementAtTheCursor)
 {
