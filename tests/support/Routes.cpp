@@ -111,7 +111,6 @@ Run RunOnce(std::function<std::string()> const &operation, Failure const &armed_
     armed = true;
     run.outcome = Outcome([&] { run.result = operation(); });
     armed = false;
-    run.failed = failure.failed;
     run.where = where + run.outcome;
     EXPECT_EQ(handles, HandleCount()) << "a handle leaked, " << run.where;
     return run;
@@ -196,7 +195,7 @@ void UnderEveryFailure(Kind kind, std::function<void()> const &prepare, std::fun
                 EXPECT_EQ(clean.result, run.result) << run.where;
             check(run);
             // One report a kind: the points after a fault mostly show the same.
-            if (run.failed == 0 || failures_before != TestFailures())
+            if (failure.failed == 0 || failures_before != TestFailures())
                 break;
         }
 }

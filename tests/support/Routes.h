@@ -63,7 +63,6 @@ struct Run
     std::string where;   // "system calls failing from 7", or "no failure"
     std::string outcome; // as Outcome() gives it
     std::string result;  // what the operation returned, when done
-    long failed = 0;
 };
 
 /// Runs the operation once without failures, then under each failure of the
