@@ -85,8 +85,8 @@ public:
         }
         // What a write made redundant goes once the new content is flushed; a copy takes its name once flushed.
         size_t const flushed = test::journal.find("flush");
-        bool const early = (writing && test::journal.find("delete doc.txt.old") < flushed) ||
-                           test::journal.find(".tmp to ") < flushed;
+        bool const early =
+            (writing && test::journal.find("delete doc.txt.old") < flushed) || test::journal.find(".tmp to ") < flushed;
         return Check() + (early ? " before a flush: " + test::journal : "");
     }
 
@@ -314,25 +314,10 @@ std::string Narrowed(std::string const &model, size_t at, size_t to)
     return text;
 }
 
-// A raise the model expects is part of a step's result; one that a failure caused goes on to the caller.
-std::string Raises(std::function<void()> const &call)
-{
-    try
-    {
-        call();
-        return "";
-    }
-    catch (et_ErrorCode code)
-    {
-        if (test::failure.failed)
-            throw;
-        return " raises " + std::to_string(code);
-    }
-}
-
 // Steps from random positions over a file of many read-ahead blocks: scans, counts, lines, reads, writes and seeks.
 // Returns what each step gave and where it left the position, with "!" and the byte model's answer behind a step that
-// differs from it; "reported" where a failure was told by a result (n_GetSeek) instead of a raise.
+// differs from it. A step that meets a failure ends it: "reported: " and the read's outcome, or done where the position
+// (n_GetSeek) tells it.
 std::string RandomAccess(std::string const &path, int steps, unsigned seed)
 {
     std::minstd_rand random(seed);
@@ -354,23 +339,29 @@ std::string RandomAccess(std::string const &path, int steps, unsigned seed)
         std::string buffer(1 + random() % 9000, 0), got, want;
         size_t const taken = std::min(buffer.size(), model.size() - at), written = 1 + buffer.size() % 5;
         CT_String text("none");
+        std::string outcome = "done"; // of the read that may raise: 19 at the end of the file
+        bool ends = false;
         switch (random() % 4)
         {
         case 0:
             got = there ? std::to_string(file.n_CountUntil(delimiter)) : "";
-            got += Raises([&] { line ? file.v_ReadUntil(text, delimiter) : file.v_MoveUntil(delimiter); });
+            outcome =
+                test::Outcome([&] { line ? file.v_ReadUntil(text, delimiter) : file.v_MoveUntil(delimiter); }, path);
+            ends = !there;
             got += " " + std::string(text);
-            want = there ? std::to_string(found - at) + " " + (line ? Narrowed(model, at, found) : "none")
-                         : " raises 19 none";
+            want =
+                (there ? std::to_string(found - at) : "") + " " + (line && there ? Narrowed(model, at, found) : "none");
             at = std::min(found + pattern.size(), model.size());
             break;
         case 1:
-            got = Raises([&] {
-                line ? file.v_Read(&buffer[0], static_cast<unsigned int>(buffer.size()))
-                     : file.v_ReadUnicode(reinterpret_cast<unsigned short *>(&buffer[0]), buffer.size());
-            });
-            got += model.compare(at, taken, buffer, 0, taken) ? " other bytes" : "";
-            want = taken ? "" : " raises 19";
+            outcome = test::Outcome(
+                [&] {
+                    line ? file.v_Read(&buffer[0], static_cast<unsigned int>(buffer.size()))
+                         : file.v_ReadUnicode(reinterpret_cast<unsigned short *>(&buffer[0]), buffer.size());
+                },
+                path);
+            ends = taken == 0;
+            got = model.compare(at, taken, buffer, 0, taken) ? " other bytes" : "";
             at += taken;
             break;
         case 2:
@@ -382,11 +373,12 @@ std::string RandomAccess(std::string const &path, int steps, unsigned seed)
             at = random() % model.size();
             file.v_Seek(static_cast<unsigned int>(at));
         }
+        // A failure is raised as the read's own, reported by the position, or passes unseen.
         unsigned int const position = file.n_GetSeek();
-        if (position == INVALID_SET_FILE_POINTER && test::failure.failed)
-            return "reported";
-        got += " at " + std::to_string(position);
-        want += " at " + std::to_string(at);
+        if (test::failure.failed && (outcome != "done" || position == INVALID_SET_FILE_POINTER))
+            return "reported: " + outcome;
+        got += " " + outcome + " at " + std::to_string(position);
+        want += (ends ? " code 19 DOC" : " done") + (" at " + std::to_string(at));
         transcript += got + (got == want ? "; " : " ! (" + want + "); ");
     }
     file.v_Close();
@@ -411,6 +403,8 @@ TEST(CT_FilesRandomAccess, EachFailureIsRaisedOrLeavesEveryResultAsItWas)
             kind, [] {}, [&] { return RandomAccess(doc, 40, 7); },
             [&](test::Run const &run) {
                 EXPECT_EQ(std::string::npos, run.result.find('!')) << run.where << ": " << run.result;
+                EXPECT_TRUE(run.result.find("reported: code") != 0 || run.result == "reported: code 19 DOC")
+                    << "a read raised another code, " << run.where << ": " << run.result;
                 EXPECT_TRUE(run.outcome == "done" || run.outcome == "bad_alloc" ||
                             run.outcome.find(" " + doc) == 7 && run.outcome.find_first_of("789") == 6)
                     << run.where;

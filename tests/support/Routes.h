@@ -69,7 +69,7 @@ struct Run
 /// kind in turn: the Nth call failing once, then the Nth and all after it,
 /// for N = 1, 2, ... until a run meets none. `prepare` sets the scene before
 /// each run. A run must leak no handle, and one that completes after a
-/// failure must give the clean run's result unless it says "reported"; the
+/// failure must give the clean run's result unless it begins "reported"; the
 /// check judges the rest of each run, the clean one included.
 void UnderEveryFailure(Kind kind, std::function<void()> const &prepare, std::function<std::string()> const &operation,
                        std::function<void(Run const &)> const &check);
