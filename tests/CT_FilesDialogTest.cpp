@@ -27,13 +27,12 @@ struct Row
 {
     char const *name;
     int (*call)(Strings &);
-    BOOL result;         // the dialog's; for the browser TRUE, or kNoItem
+    BOOL result;         // the dialog's; for the browser whether it hands back an item (FALSE: cancelled)
     std::string written; // into the file buffer (too small: the room needed, in two bytes), or the folder's path
     DWORD error;         // CommDlgExtendedError's code; for the browser SHGetMalloc's result
     std::string expected;
 };
 void PrintTo(Row const &row, std::ostream *out) { *out << row.name; }
-BOOL const kNoItem = -1; // the browser hands back no item list, as on cancel
 HWND const kActive = reinterpret_cast<HWND>(0x1357), kGiven = reinterpret_cast<HWND>(0x2468);
 Row const *answer = nullptr; // none: the stand-ins call the platform
 char handed[1024];           // what the library handed the platform, in a line
@@ -58,7 +57,7 @@ HRESULT WINAPI FakeMalloc(IMalloc **malloc) { return answer->error ? HRESULT(ans
 PIDLIST_ABSOLUTE WINAPI FakeBrowse(LPBROWSEINFOA b)
 {
     wsprintfA(handed, "%s, flags %x, owner %x", b->lpszTitle, b->ulFlags, unsigned(ULONG_PTR(b->hwndOwner)));
-    return answer->result == kNoItem ? nullptr : static_cast<PIDLIST_ABSOLUTE>(CoTaskMemAlloc(2));
+    return answer->result ? static_cast<PIDLIST_ABSOLUTE>(CoTaskMemAlloc(2)) : nullptr;
 }
 BOOL WINAPI FakePath(PCIDLIST_ABSOLUTE, LPSTR path) { return lstrcpynA(path, answer->written.c_str(), MAX_PATH) != 0; }
 // The library's calls go to the stand-ins for the whole program, once before any test; they answer as the row says,
@@ -112,7 +111,7 @@ Row const kRows[] = {
     {"AnotherDialogErrorGivesZeroAndRaisesNothing", Multiple, FALSE, "", FNERR_INVALIDFILENAME, kAdd + kUntouched},
     {"AChosenFolderComesBackWholeInARoomGrownToFit", Folder, TRUE, kLongPath, 0,
      kBrowse + "1: " + kLongPath + " (515), x.dat"},
-    {"CancelledBrowserLeavesTheString", Folder, kNoItem, "", 0, kBrowse + kUntouched},
+    {"CancelledBrowserLeavesTheString", Folder, FALSE, "", 0, kBrowse + kUntouched},
     {"AnItemWithAnEmptyPathGivesZero", Folder, TRUE, "", 0, kBrowse + kUntouched},
     {"NoShellAllocatorRaisesCode1AndShowsNoDialog", Folder, FALSE, "", DWORD(E_OUTOFMEMORY),
      "nothing -> code 1 : a.txt (256), x.dat"},
