@@ -79,20 +79,19 @@ struct Model
         cursor += Text().empty() ? 0 : std::min<unsigned int>(Text().size() + 1, Room());
         return all[cursor] != 0;
     }
-    /// Appends the elements of a zero-separated list, up to its first empty one, behind the list's last element.
+    /// Appends the elements of a zero-separated list, up to its first empty one, each behind the last element.
     void PutArray(std::string const &list)
     {
-        for (cursor = 0; Next();)
-            continue;
         for (size_t n = 0, length; (length = list.find('\0', n) - n) != 0; n += length + 1)
         {
+            for (cursor = 0; Next();)
+                continue;
             // A last element ending in the extra byte stays whole: the new one goes behind its terminator.
             bool const behind = Room() == 0 && all[cursor - 1] != 0;
             ReSize(behind);
             cursor += behind;
             // Appended at the closing zero; an element that would fill the room exactly gets a larger one.
             Write(list.substr(n, length), Grown(length + (length == Room())));
-            cursor += length + 1;
         }
         cursor = 0;
     }
@@ -152,6 +151,7 @@ template <class Choices> char const *Step(Choices &choices, CT_String &str, Mode
         // 0 or above 255 is an empty pattern, whose first byte, the terminator, lies in no text.
         {"v_ReplaceChar", [&] { str.v_ReplaceChar(c_old, c_new); },
          [&] { std::replace(&model.all[model.cursor], &model.all[model.cursor + length], old[0], char(c_new)); }},
+        // The cursor ends on the first element, so an empty element does what v_ResetArray does.
         {"v_AddElement", [&] { str.v_AddElement(str_pattern); }, [&] { model.PutArray(find + std::string(2, 0)); }},
         // Its own list from the piece on, or null where an empty text is.
         {"v_PutArray", [&] { str.v_PutArray(p_source ? static_cast<char const *>(str) + piece : nullptr); },
@@ -160,14 +160,13 @@ template <class Choices> char const *Step(Choices &choices, CT_String &str, Mode
         {"i_Search", [&] { found = str.i_Search(str_pattern, start); }, [&] { same = found ==
             (find.empty() || start < 0 || start > length ? -1 : static_cast<int>(model.Text().find(find, start))); }},
         {"b_NextElement", [&] { next = str.b_NextElement(); }, [&] { same = next == model.Next(); }},
-        {"v_ResetArray", [&] { str.v_ResetArray(); }, [&] { model.cursor = 0; }},
         {"co_GetMid", [] {}, [&] { same = model.Mid(start, count).Matches(str.co_GetMid(start, count)); }},
         {"v_Set(char *, size)", [&] { str.v_Set(&out[0], out_size); },
          [&] { same = out == model.Bytes().substr(0, copied) + std::string(out_size - copied, 0) + '#'; }},
         // Last: a room of 0 has no position for it.
         {"v_SetChar", [&] { str.v_SetChar(piece, c_new); }, [&] { model.all[model.cursor + piece] = char(c_new); }}};
     // clang-format on
-    Operation const &operation = operations[Draw(0, room != 0 ? 13 : 12)];
+    Operation const &operation = operations[Draw(0, room != 0 ? 12 : 11)];
     operation.on_string();
     operation.on_model();
     return same && model.Matches(str) ? nullptr : operation.name;
