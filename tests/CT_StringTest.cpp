@@ -8,7 +8,6 @@
 
 #include <string>
 
-#include "NamedRows.h"
 #include "StringGrowth.h"
 #include "StringModel.h"
 
@@ -20,19 +19,19 @@ TEST(CT_StringModel, EveryOperationSequenceLeavesTheStringAsTheModelSays)
             ADD_FAILURE() << "seed " << n_seed << " left the model at " << co_where;
 }
 
-// Three rooms the rules give, the model checks them for any sequence of operations.
-// clang-format off
-struct Room { char const *name; CT_String (*make)(); unsigned int n_room; };
-class CT_StringStorage : public testing::TestWithParam<Room> {};
-TEST_P(CT_StringStorage, ) { EXPECT_EQ(GetParam().n_room, GetParam().make().n_GetSize()) << GetParam().name; }
-INSTANTIATE_TEST_SUITE_P(, CT_StringStorage, testing::ValuesIn(std::vector<Room>{
-    {"AShortTextGetsAFreshRoomOf256", [] { return CT_String("abc"); }, 256},
-    // The size asked gives way to the text's 300 bytes, room 556, which a default string copies into a room of 812.
-    {"SetPointerCopiesTheWholeText", [] { std::string co_text(300, 'L'); CT_String co;
-         co.v_SetPointer(&co_text[0], 10); return co; }, 812},
-    // operator+ returns a copy of its working string, a default one of room 512.
-    {"PlusANumberGivesACopyOfTheWorkingString", [] { return CT_String("abc") + 4294967295u; }, 768}}), test::RowName());
-// clang-format on
+// Three rooms the rules give; the model checks them for any sequence of operations.
+TEST(CT_StringStorage, AShortTextGetsAFreshRoomOf256) { EXPECT_EQ(256u, CT_String("abc").n_GetSize()); }
+
+// The size asked gives way to the text's 300 bytes: room 556, copied into a default string's room of 512.
+TEST(CT_StringStorage, SetPointerCopiesTheWholeText)
+{
+    CT_String co_set;
+    co_set.v_SetPointer(std::string(300, 'L').data(), 10);
+    EXPECT_EQ(812u, co_set.n_GetSize());
+}
+
+// operator+ works on a default string of room 512; the result is a copy of it.
+TEST(CT_StringStorage, ASumIsACopyOfItsWorkingString) { EXPECT_EQ(768u, (CT_String("abc") + 4294967295u).n_GetSize()); }
 
 TEST(CT_StringList, AWalkReadsEachElementAtTheCursor)
 {
