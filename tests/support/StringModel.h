@@ -30,18 +30,18 @@ struct Model
     /// The bytes from the cursor (or an offset behind it) to the end of the allocation, its extra byte included.
     std::string Bytes(unsigned int offset = 0) const { return all.substr(cursor + offset) + '\0'; }
     std::string Text(unsigned int offset = 0) const { return all.c_str() + cursor + offset; }
-    /// The bytes at the cursor, in a room of that size, and zeros behind them.
-    void Write(std::string const &bytes, unsigned int room) { all.erase(cursor).append(bytes).resize(cursor + room); }
+    /// Fills a room of that size at the cursor: the bytes, then zeros.
+    void Fill(std::string const &bytes, unsigned int room) { all.erase(cursor).append(bytes).resize(cursor + room); }
     /// Assigning a text, or the whole room of a string copied, empties the room when the bytes are fewer; else only
     /// the bytes before the cursor stay and the cursor gets a fresh room: 256 below 256 bytes, else their size + 256.
-    void Assign(std::string const &s) { Write(s, s.size() < Room() ? Room() : s.size() < 256 ? 256 : s.size() + 256); }
+    void Assign(std::string const &s) { Fill(s, s.size() < Room() ? Room() : s.size() < 256 ? 256 : s.size() + 256); }
     /// The room once it holds the size: growth past the room makes the capacity the size + 512, so the room is that
     /// less the cursor's offset; with the cursor 512 or more bytes into a list the offset is added to the capacity.
     unsigned int Grown(unsigned int n) const { return n > Room() ? n + 512 - (cursor < 512 ? cursor : 0) : Room(); }
     /// Growth keeps every byte.
     void ReSize(unsigned int n) { all.resize(cursor + Grown(n)); }
     /// Grows when both texts exceed the room, then zero-fills every byte behind the new text.
-    void Append(std::string const &text) { Write(Text() + text, Grown(Text().size() + text.size())); }
+    void Append(std::string const &text) { Fill(Text() + text, Grown(Text().size() + text.size())); }
     /// Occurrences from the left, without overlap, in the text as it was. The result is a default string to which
     /// the pieces between them and the replacements are appended one by one, assigned. None found changes nothing.
     void Replace(std::string const &pattern, std::string const &by)
@@ -91,7 +91,7 @@ struct Model
             ReSize(behind);
             cursor += behind;
             // Appended at the closing zero; an element that would fill the room exactly gets a larger one.
-            Write(list.substr(n, length), Grown(length + (length == Room())));
+            Fill(list.substr(n, length), Grown(length + (length == Room())));
         }
         cursor = 0;
     }
@@ -141,8 +141,7 @@ template <class Choices> char const *Step(Choices &choices, CT_String &str, Mode
     // clang-format off
     Operation const operations[] = {
         // Null empties the room in place, even a room of 0; null appends nothing.
-        {"operator=", [&] { str = p_source; },
-         [&] { p_source ? model.Assign(source) : model.Write("", model.Room()); }},
+        {"operator=", [&] { str = p_source; }, [&] { p_source ? model.Assign(source) : model.Fill("", model.Room()); }},
         {"operator+=", [&] { str += p_source; }, [&] { if (p_source != nullptr) model.Append(source); }},
         {"operator=(itself)", [&] { str = static_cast<CT_String const &>(str); }, [] {}},
         {"v_Replace", [&] { str.v_Replace(str_pattern, p_source); }, [&] { model.Replace(find, source); }},
