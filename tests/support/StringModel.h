@@ -118,13 +118,12 @@ template <class Choices> char const *Step(Choices &choices, CT_String &str, Mode
     while (static_cast<int>(text.size()) < size)
         text += "aab\xe9"[Draw(0, 3)] + text;
     text.resize(size);
-    std::string const pattern = text.substr(0, Draw(0, 8));
     // Half the texts come from the string's own buffer from the piece on, read before it changes; the pattern or
     // element is then the string itself. Other empty texts are passed as null.
     bool const own = Draw(0, 1);
-    std::string const source = own ? model.Text(piece) : text, find = own ? model.Text() : pattern;
+    std::string const source = own ? model.Text(piece) : text, find = own ? model.Text() : text.substr(0, Draw(0, 8));
     char const *const p_source = own ? static_cast<char const *>(str) + piece : text.empty() ? nullptr : text.c_str();
-    CT_String const other(pattern.c_str()), &str_pattern = own ? str : other;
+    CT_String const other(find.c_str()), &str_pattern = own ? str : other;
     // Characters of the texts, and those equal to no byte: 0, and above 255 with the low byte of 'a' or of 0.
     unsigned short const chars[] = {'a', 'b', 'c', 0xe9, 0, 0x161, 0x100};
     unsigned short const c_old = chars[Draw(0, 6)], c_new = chars[Draw(0, 6)];
