@@ -13,7 +13,7 @@
 
 #include "CT_String.h"
 
-/// The one choice FirstDifference() makes of FuzzedDataProvider, drawn from a seed instead.
+/// The one choice Step() makes of FuzzedDataProvider, drawn from a seed instead.
 struct SeededChoices : std::minstd_rand
 {
     int ConsumeIntegralInRange(int low, int high) { return low + (*this)() % (high - low + 1u); }
