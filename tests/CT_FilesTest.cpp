@@ -149,25 +149,21 @@ private:
     {
         committed_ = mode_ == kWriting && held_ && !broken_;
         if (!broken_ && !disturbed_ && !Failed())
-            Expect(mode_ == kWriting   ? written_
-                   : mode_ == kReading ? at_open_
-                                       : Doc(before_),
-                   held_ ? "-" : Doc(before_, ".old"));
+            Expect(mode_ == kWriting ? written_ : Current(), held_ ? "-" : Doc(before_, ".old"));
         Reset();
     }
 
     void Cancel()
     {
         Run("cancel", [&] { file_->v_Cancel(); });
-        std::string const spared = mode_ == kReading ? at_open_ : Doc(before_);
         if (!disturbed_ && !Failed())
-            Expect(mode_ != kWriting ? spared : held_ ? protected_ : "-", held_ ? "-" : Doc(before_, ".old"));
+            Expect(mode_ != kWriting ? Current() : held_ ? protected_ : "-", held_ ? "-" : Doc(before_, ".old"));
         Reset();
     }
 
     void Delete()
     {
-        std::string const doc = mode_ == kReading ? at_open_ : Doc(before_);
+        std::string const doc = Current();
         Run("delete", [&] { file_->v_Delete(); });
         Commit();
         Release(doc);
@@ -237,6 +233,8 @@ private:
         return Find(files, "doc.txt" + ending);
     }
     static bool Failed() { return test::failure.failed > 0; }
+    // doc.txt as the object left it: at the open, when it only read.
+    std::string Current() const { return mode_ == kReading ? at_open_ : Doc(before_); }
 
     // The folder as it was before the call, with doc.txt and doc.txt.old as given ("-": none).
     void Expect(std::string const &doc, std::string const &old)

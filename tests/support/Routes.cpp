@@ -26,13 +26,8 @@ bool Fails(Kind kind)
     return fails;
 }
 
-bool Fail()
-{
-    bool const fails = Fails(kSystemCall);
-    if (fails)
-        SetLastError(ERROR_ACCESS_DENIED);
-    return fails;
-}
+// A system call that fails reports that access was denied.
+bool Fail() { return Fails(kSystemCall) && (SetLastError(ERROR_ACCESS_DENIED), true); }
 
 std::string Name(LPCSTR path) { return std::strrchr(path, '\\') ? std::strrchr(path, '\\') + 1 : path; }
 void Log(std::string const &call) { journal += call + "; "; }
