@@ -7,19 +7,6 @@
 
 namespace test
 {
-namespace
-{
-// Read-only files (tests make some) are made writable so they can go.
-void RemoveTree(std::string const &folder)
-{
-    std::error_code ignored;
-    std::filesystem::recursive_directory_iterator entry(folder, ignored), end;
-    for (; entry != end; entry.increment(ignored))
-        SetFileAttributesA(entry->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::filesystem::remove_all(folder, ignored);
-}
-} // namespace
-
 // Process ids come back in a reused Wine server, so the tick count keeps a
 // leftover folder of an earlier run from being taken for a fresh one.
 ScratchFolder::ScratchFolder()
@@ -33,7 +20,11 @@ ScratchFolder::ScratchFolder()
         ADD_FAILURE() << "cannot create " << path_;
 }
 
-ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
 
 std::string ReadBytes(std::string const &path)
 {
@@ -52,8 +43,6 @@ std::string OnDisk(std::string const &path)
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
         return "-";
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return "<folder>";
     HANDLE const probe =
         CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (probe == INVALID_HANDLE_VALUE)

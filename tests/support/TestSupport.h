@@ -32,7 +32,7 @@ private:
 std::string ReadBytes(std::string const &path);
 void WriteBytes(std::string const &path, std::string const &bytes);
 /// What lies at the path, seen without the library: "-" for nothing,
-/// "<folder>", "<held N>" for N bytes no one else may read, else the bytes.
+/// "<held N>" for N bytes no one else may read (a folder too), else the bytes.
 std::string OnDisk(std::string const &path);
 /// The files of a folder, each name with what OnDisk shows.
 typedef std::map<std::string, std::string> Listing;
