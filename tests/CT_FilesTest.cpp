@@ -224,14 +224,8 @@ private:
 
     // A partial copy (name.tmp), never read: a crash may leave one.
     static bool IsScratch(std::string const &name) { return name.size() > 4 && name.substr(name.size() - 4) == ".tmp"; }
-    static std::string Find(Listing const &files, std::string const &name)
-    {
-        return files.count(name) ? files.at(name) : "-";
-    }
-    static std::string Doc(Listing const &files, std::string const &ending = "")
-    {
-        return Find(files, "doc.txt" + ending);
-    }
+    static std::string Find(Listing const &in, std::string const &name) { return in.count(name) ? in.at(name) : "-"; }
+    static std::string Doc(Listing const &in, std::string const &ending = "") { return Find(in, "doc.txt" + ending); }
     static bool Failed() { return test::failure.failed > 0; }
     // doc.txt as the object left it: at the open, when it only read.
     std::string Current() const { return mode_ == kReading ? at_open_ : Doc(before_); }
